@@ -1,0 +1,31 @@
+// mesh.h - the binary mesh chunk stream.
+//
+// A mesh file is an 8-byte header (its size word ends the stream) and typed
+// chunks {type, count: int16; size: uint32 including the header; payload}.
+// load_mesh appends positions (x300, y negated) and texture coordinates (x255)
+// to the streams, emits faces through the store, resolves texture names, and
+// adds the mesh to the model as its next part. Chunks and indices that break the
+// format's limits are skipped; nothing is read outside `data`.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace walkers {
+
+constexpr int16_t CHUNK_POSITIONS = 100;
+constexpr int16_t CHUNK_TRIANGLES = 101;
+constexpr int16_t CHUNK_QUADS = 102;
+constexpr int16_t CHUNK_TEXCOORDS = 103;
+constexpr int16_t CHUNK_TEXTURED_TRIANGLES = 104;
+constexpr int16_t CHUNK_TEXTURED_QUADS = 105;
+constexpr int16_t CHUNK_TEXTURE_NAMES = 106;
+constexpr int16_t CHUNK_SELECT_TEXTURE = 107;
+
+constexpr int32_t MESH_MAX_PLAIN_FACES = 256;
+constexpr int32_t MESH_MAX_TEXTURE_NAMES = 64;
+
+// data: the file's bytes. Returns 0.
+int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data);
+
+} // namespace walkers

@@ -1,0 +1,59 @@
+// model.h - the 16 model slots.
+//
+// A model is one block: its header and room for the number of parts given at
+// creation. Parts are listed depth-first; each one's pop_count says how many
+// matrix-stack levels the transform pass pops after it. Accessors return null
+// (the classic -1) for an empty or out-of-range entry, and a part index beyond
+// the room a slot was made with is refused.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "geometry/fixed.h"
+
+namespace walkers {
+
+constexpr int32_t MODEL_SLOTS = 16;
+
+struct ModelPart {
+    int32_t pop_count;
+    int32_t vertex_count;
+    int32_t first_vertex;
+    std::span<Vector4> vertices; // row-0 items first_vertex .. + vertex_count
+    FixedMatrix matrix;
+    Vector4 translation;
+    Vector4 rotation;
+    Vector4 scale;
+};
+
+struct ModelSlot {
+    int32_t index;
+    int32_t part_count;
+    std::span<ModelPart> parts; // room given at creation; part_count of them in use
+    Vector4 position;
+    Vector4 rotation;
+    Vector4 scale;
+};
+
+extern int32_t model_load_counter;
+
+void clear_model_table();
+void free_model_table();
+// Null for an empty or out-of-range entry.
+ModelSlot* model_slot(int32_t i);
+
+int32_t create_model_slot(int32_t part_room);
+Vector4* model_position(int32_t i);
+Vector4* model_rotation(int32_t i);
+Vector4* model_scale(int32_t i);
+Vector4* part_rotation(int32_t i, int32_t p);
+int32_t set_part_pose(int32_t i, int32_t p, int32_t pop_count, const Vector4& translation,
+                      const Vector4& rotation);
+int32_t add_part(int32_t i, int32_t first_vertex, int32_t vertex_count, int32_t pop_count);
+// Steps model_load_counter 1, 2, 0, 1, ... and returns the new value.
+int32_t step_model_load_counter();
+
+} // namespace walkers

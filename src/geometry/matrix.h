@@ -1,0 +1,46 @@
+// matrix.h - fixed-point 4x4 matrices, the 32-level matrix stack and projection.
+//
+// Every shift stands where the classic formulas put it: the product shifts each
+// of its four terms on its own, projection sums four terms and shifts once.
+// Angles outside 0..1023 are masked with 1023 when a rotation is built.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "geometry/fixed.h"
+
+namespace walkers {
+
+constexpr int32_t MATRIX_STACK_DEPTH = 32;
+
+// Projection centre: 128, 128 until set_projection_centre.
+extern int32_t projection_centre_x;
+extern int32_t projection_centre_y;
+// Number of matrices on the stack, 0..32.
+extern int32_t matrix_stack_level;
+
+void set_projection_centre(int32_t x, int32_t y);
+// Puts the projection centre back to 128, 128 and the stack level to 0 (tests).
+void reset_projection_state();
+
+void matrix_identity(FixedMatrix& m);
+// out = a x b. out must not alias a or b.
+int32_t matrix_multiply(FixedMatrix& out, const FixedMatrix& a, const FixedMatrix& b);
+int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles);
+// out = scale x rotation x translation (scale acts first); whole units become Fixed.
+int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vector4& angles,
+                       const Vector4& scale);
+
+void matrix_stack_reset();
+// Returns the level used (0..31), or -1 when the stack is full or not allocated.
+int32_t matrix_stack_push(const FixedMatrix& m);
+// Drops `levels` matrices and copies the lowest one dropped into out; returns the
+// new level, or -1 (out and level untouched) when fewer than `levels` are held.
+int32_t matrix_stack_pop(FixedMatrix& out, int32_t levels);
+
+// Transforms and projects min(in.size(), out.size()) vertices through m.
+int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> in,
+                         const FixedMatrix& m);
+
+} // namespace walkers

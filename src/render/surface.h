@@ -1,0 +1,76 @@
+// surface.h - the frame surface, the clip limits and the background colour.
+//
+// The surface is one directly addressable RGB555 picture (bit 15 zero, red in
+// bits 10-14, green 5-9, blue 0-4), top row first, pitch == width. It is sized
+// from the host window's client area when built and never resized by a frame.
+// A WindowHost stands in for the window: it reports the client size and takes
+// each finished frame. build returns -1 (and leaves no pixels) when the size is
+// empty, larger than MAX_SURFACE_WIDTH x MAX_SURFACE_HEIGHT, or memory runs out;
+// frames then draw nothing.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace walkers {
+
+struct ClientSize {
+    int32_t width;
+    int32_t height;
+};
+
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    virtual ClientSize client_size() const = 0;
+    // Called at the start of every frame (acquire_window_dc).
+    virtual void begin_frame() {}
+    // The finished frame: width x height RGB555 words, rows top-down, pitch width.
+    virtual void present(std::span<const uint16_t> pixels, int32_t width, int32_t height) = 0;
+};
+
+// A host without a window: a fixed client size; keeps a count of presented frames.
+class HeadlessHost final : public WindowHost {
+public:
+    HeadlessHost(int32_t width, int32_t height) : size_{width, height} {}
+    ClientSize client_size() const override { return size_; }
+    void present(std::span<const uint16_t>, int32_t, int32_t) override { ++presented_; }
+    int64_t presented() const { return presented_; }
+
+private:
+    ClientSize size_;
+    int64_t presented_ = 0;
+};
+
+struct FrameSurface {
+    WindowHost* window = nullptr;
+    uint16_t* pixels = nullptr; // valid from a successful build to the next build or free
+    int32_t bits_per_pixel = 0;
+    int32_t width = 0;  // also the row pitch, in pixels
+    int32_t height = 0;
+    bool in_frame = false; // between acquire_window_dc and present_frame
+};
+
+// Clip limits: 256, 256 until clip_to_surface.
+extern int32_t clip_width;
+extern int32_t clip_height;
+extern uint16_t clear_colour;
+
+const FrameSurface& frame_surface();
+
+int32_t create_frame_surface(WindowHost* window); // at 24 bits per pixel
+int32_t set_surface_depth(int32_t bits);           // rebuilds, pixels zeroed
+int32_t build_frame_surface();
+void acquire_window_dc(WindowHost* window);
+void present_frame();
+int32_t surface_width();
+int32_t surface_height();
+uint16_t* surface_pixels(); // null when there is no 16-bit surface to draw on
+void free_frame_surface();
+void clip_to_surface();
+void set_clear_colour(int32_t r, int32_t g, int32_t b);
+void clear_frame_surface();
+// Frees the surface and puts clip limits and clear colour back to their start values.
+void reset_frame_surface_state();
+
+} // namespace walkers
