@@ -10,3 +10,5 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+# Every reader of the asset files under libFuzzer, for a bounded time each.
+scripts/fuzz.sh "${WALKERS_FUZZ_SECONDS:-20}"

@@ -35,6 +35,17 @@ int32_t load_texture(const std::string& name);
 int32_t install_texture(const std::string& name, int32_t width_shift, int32_t height_shift,
                         std::span<const uint16_t> pixels);
 
+// Lower-level table operations, shared by the BMP loader and install_texture.
+// find_texture: the slot holding `name` (exact, case-sensitive), or -1; does not
+// count a reference. claim_texture_slot: the lowest free slot, filled with the
+// name, ref_count 1, the shifts and zeroed texels; -1 when the table is full, the
+// name has 28 characters or more, or a shift lies outside 1..8.
+int32_t find_texture(const std::string& name);
+int32_t claim_texture_slot(const std::string& name, int32_t width_shift, int32_t height_shift);
+TextureSlot* texture_slot_for_update(int32_t slot);
+// Frees one slot again (a load that failed after claiming it).
+void release_texture_slot(int32_t slot);
+
 int32_t texture_width_shift(int32_t slot);
 int32_t texture_height_shift(int32_t slot);
 const uint16_t* texture_pixels(int32_t slot);
