@@ -25,21 +25,31 @@ void set_projection_centre(int32_t x, int32_t y);
 void reset_projection_state();
 
 void matrix_identity(FixedMatrix& m);
-// out = a x b. out must not alias a or b.
+// out = a x b; returns 0. Safe even when out is a or b (computed aside first).
 int32_t matrix_multiply(FixedMatrix& out, const FixedMatrix& a, const FixedMatrix& b);
+// Returns 0; without the sine and cosine tables out becomes the identity and the
+// result is -1.
 int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles);
 // out = scale x rotation x translation (scale acts first); whole units become Fixed.
 int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vector4& angles,
                        const Vector4& scale);
 
+// The stack's one block of 32 matrices: allocated by create_math_tables, released
+// by free_math_tables. allocate returns 0, or -1 when the allocation failed (the
+// stack is then absent and push/pop refuse with -1).
+int32_t allocate_matrix_stack();
+void release_matrix_stack();
+
 void matrix_stack_reset();
 // Returns the level used (0..31), or -1 when the stack is full or not allocated.
 int32_t matrix_stack_push(const FixedMatrix& m);
 // Drops `levels` matrices and copies the lowest one dropped into out; returns the
-// new level, or -1 (out and level untouched) when fewer than `levels` are held.
+// new level, or -1 (out and level untouched) when fewer than `levels` are held,
+// levels < 1, or the stack is not allocated.
 int32_t matrix_stack_pop(FixedMatrix& out, int32_t levels);
 
-// Transforms and projects min(in.size(), out.size()) vertices through m.
+// Transforms and projects min(in.size(), out.size()) vertices through m; returns 0.
+// A vertex at view depth exactly -256 keeps its undivided X, Y and no centre.
 int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> in,
                          const FixedMatrix& m);
 

@@ -1,0 +1,180 @@
+// matrix.cpp - matrices, the matrix stack and projection.
+//
+// Every product and sum goes through wrap_mul / wrap_add / wrap_sub: with the
+// system's own data they never leave 32 bits, so the results are the plain signed
+// ones, and input large enough to overflow wraps instead of being undefined.
+#include "geometry/matrix.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "geometry/trig.h"
+
+namespace walkers {
+
+int32_t projection_centre_x = 128;
+int32_t projection_centre_y = 128;
+int32_t matrix_stack_level = 0;
+
+namespace {
+
+constexpr int32_t DEFAULT_CENTRE = 128;
+// View depth of the eye: projection divides by Z + 256.
+constexpr int32_t EYE_DISTANCE = 256;
+
+std::unique_ptr<FixedMatrix[]> stack_block;
+
+// (-(a * b)) >> 10: the product is negated before the shift, so it rounds the
+// other way from fixed_mul(a, b) negated.
+constexpr Fixed neg_fixed_mul(Fixed a, Fixed b) {
+    return wrap_sub(0, wrap_mul(a, b)) >> FIXED_SHIFT;
+}
+
+// One component of a projected vertex: the sum of the row products, unshifted.
+int32_t project_sum(const Vector4& v, const FixedMatrix& m, int32_t c) {
+    int32_t sum = wrap_mul(v.x, m.m[0][c]);
+    sum = wrap_add(sum, wrap_mul(v.y, m.m[1][c]));
+    sum = wrap_add(sum, wrap_mul(v.z, m.m[2][c]));
+    return wrap_add(sum, m.m[3][c]);
+}
+
+} // namespace
+
+void set_projection_centre(int32_t x, int32_t y) {
+    projection_centre_x = x;
+    projection_centre_y = y;
+}
+
+void reset_projection_state() {
+    projection_centre_x = DEFAULT_CENTRE;
+    projection_centre_y = DEFAULT_CENTRE;
+    matrix_stack_level = 0;
+}
+
+void matrix_identity(FixedMatrix& m) {
+    for (int32_t r = 0; r < 4; ++r)
+        for (int32_t c = 0; c < 4; ++c)
+            m.m[r][c] = (r == c) ? FIXED_ONE : 0;
+}
+
+int32_t matrix_multiply(FixedMatrix& out, const FixedMatrix& a, const FixedMatrix& b) {
+    FixedMatrix result;
+    for (int32_t r = 0; r < 4; ++r) {
+        for (int32_t c = 0; c < 4; ++c) {
+            // Each term is shifted on its own so no intermediate needs more than 32 bits.
+            int32_t sum = 0;
+            for (int32_t k = 0; k < 4; ++k)
+                sum = wrap_add(sum, fixed_mul(a.m[r][k], b.m[k][c]));
+            result.m[r][c] = sum;
+        }
+    }
+    out = result;
+    return 0;
+}
+
+int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles) {
+    matrix_identity(out);
+    if (sin_table == nullptr || cos_table == nullptr) return -1;
+    const int32_t ax = angles.x & ANGLE_MASK;
+    const int32_t ay = angles.y & ANGLE_MASK;
+    const int32_t az = angles.z & ANGLE_MASK;
+    const Fixed sx = sin_table[ax], cx = cos_table[ax];
+    const Fixed sy = sin_table[ay], cy = cos_table[ay];
+    const Fixed sz = sin_table[az], cz = cos_table[az];
+
+    // The rounding of each entry is fixed by where its shifts stand.
+    out.m[0][0] = fixed_mul(cy, cz);
+    out.m[0][1] = wrap_sub(fixed_mul(neg_fixed_mul(sx, sy), cz), fixed_mul(cx, sz));
+    out.m[0][2] = wrap_add(fixed_mul(neg_fixed_mul(cx, sy), cz), fixed_mul(sx, sz));
+    out.m[1][0] = fixed_mul(cy, sz);
+    out.m[1][1] = wrap_sub(fixed_mul(cx, cz), fixed_mul(fixed_mul(sx, sy), sz));
+    out.m[1][2] = wrap_sub(neg_fixed_mul(sx, cz), fixed_mul(fixed_mul(cx, sy), sz));
+    out.m[2][0] = sy;
+    out.m[2][1] = fixed_mul(sx, cy);
+    out.m[2][2] = fixed_mul(cx, cy);
+    return 0;
+}
+
+int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vector4& angles,
+                       const Vector4& scale) {
+    FixedMatrix t;
+    matrix_identity(t);
+    t.m[3][0] = wrap_shl(translation.x, FIXED_SHIFT);
+    t.m[3][1] = wrap_shl(translation.y, FIXED_SHIFT);
+    t.m[3][2] = wrap_shl(translation.z, FIXED_SHIFT);
+
+    FixedMatrix r;
+    const int32_t result = matrix_rotation(r, angles);
+
+    FixedMatrix s;
+    matrix_identity(s);
+    s.m[0][0] = wrap_shl(scale.x, FIXED_SHIFT);
+    s.m[1][1] = wrap_shl(scale.y, FIXED_SHIFT);
+    s.m[2][2] = wrap_shl(scale.z, FIXED_SHIFT);
+
+    // R x T first, then S in front: the rounding of the result depends on this order.
+    FixedMatrix tmp;
+    matrix_multiply(tmp, r, t);
+    matrix_multiply(out, s, tmp);
+    return result;
+}
+
+int32_t allocate_matrix_stack() {
+    stack_block.reset(new (std::nothrow) FixedMatrix[MATRIX_STACK_DEPTH]());
+    matrix_stack_level = 0;
+    return stack_block ? 0 : -1;
+}
+
+void release_matrix_stack() {
+    stack_block.reset();
+    matrix_stack_level = 0;
+}
+
+void matrix_stack_reset() {
+    matrix_stack_level = 0;
+}
+
+int32_t matrix_stack_push(const FixedMatrix& m) {
+    if (!stack_block || matrix_stack_level >= MATRIX_STACK_DEPTH) return -1;
+    const int32_t used = matrix_stack_level;
+    stack_block[used] = m;
+    matrix_stack_level = used + 1;
+    return used;
+}
+
+int32_t matrix_stack_pop(FixedMatrix& out, int32_t levels) {
+    // levels < 1 would read the entry at (or above) the level, which may lie past
+    // the block: refused like an underflow.
+    if (!stack_block || levels < 1 || levels > matrix_stack_level) return -1;
+    const int32_t n = matrix_stack_level - levels;
+    out = stack_block[n];
+    matrix_stack_level = n;
+    return n;
+}
+
+int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> in,
+                         const FixedMatrix& m) {
+    const size_t count = std::min(out.size(), in.size());
+    for (size_t i = 0; i < count; ++i) {
+        const Vector4& v = in[i];
+        ScreenVertex& s = out[i];
+        const int32_t x = project_sum(v, m, 0) >> 2;
+        const int32_t y = project_sum(v, m, 1) >> 2;
+        const int32_t z = project_sum(v, m, 2) >> FIXED_SHIFT;
+        s.depth = z;
+        if (z == -EYE_DISTANCE) {
+            // On the eye plane: no division, no centre.
+            s.x = x;
+            s.y = y;
+            continue;
+        }
+        // |x| < 2^30 and z + 256 is never 0 here, so the division cannot trap.
+        const int32_t w = z + EYE_DISTANCE;
+        s.x = wrap_add(x / w, projection_centre_x);
+        s.y = wrap_add(y / w, projection_centre_y);
+    }
+    return 0;
+}
+
+} // namespace walkers
