@@ -113,24 +113,27 @@ std::span<Vector4> store_positions();
 // Entries from `index` to the end of the ScreenVertex array (empty when out of range).
 std::span<ScreenVertex> screen_vertex_at(int32_t index);
 
-// Index of the first vector appended, or -1 when the vectors do not all fit
-// (then nothing is appended).
+// Index of the first vector appended, or -1 when the vectors do not all fit or
+// there are none (then nothing is appended).
 int32_t append_positions(std::span<const Vector4> vectors);
 int32_t append_texcoords(std::span<const Vector4> vectors);
 
 // Appends `count` records (nothing when count <= 0). Index lists are read three
 // (quads: four) per face; an empty texcoord/colour/spare list means none. texture
 // is a slot, or -1 for a flat face. Sums with the bases are kept in 16 bits.
-// Records that would not fit, or whose lists run short, are not written.
+// A face that would not fit, whose lists run short, or whose final indices fall
+// outside the ScreenVertex array, the bound texcoord stream (when a texcoord list
+// is given) or the colour table ends the call: it and the faces after it are not
+// written, the ones before it stay.
 struct EmitArgs {
     int32_t vertex_base = 0;
     int32_t texcoord_base = 0;
     int32_t colour_base = 0;
     int32_t spare_base = 0;
-    std::span<const int16_t> vertex_indices;
-    std::span<const int16_t> texcoord_indices;
-    std::span<const int16_t> colour_indices;
-    std::span<const int16_t> spare_indices;
+    std::span<const int16_t> vertex_indices{};
+    std::span<const int16_t> texcoord_indices{};
+    std::span<const int16_t> colour_indices{};
+    std::span<const int16_t> spare_indices{};
     int32_t texture = -1;
     int32_t count = 0;
     int32_t flags = 0;
