@@ -1,0 +1,259 @@
+// flat.cpp - clip, walk and fill one flat-coloured triangle or quad.
+//
+// Edge x values are 8.8 fixed point: whole pixels times 256, so one addition per
+// row moves an edge by its slope and `>> 8` (rounding down) gives its column. The
+// arithmetic wraps through unsigned operations where wild input (a vertex far
+// outside, a non-convex quad) could leave 32 bits; the clipper and the span cut
+// keep every write inside the surface whatever the values turn out to be.
+#include "render/flat.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+#include "render/surface.h"
+
+namespace walkers {
+
+namespace {
+
+// 8.8 fixed point: 8 fraction bits.
+constexpr int32_t EDGE_SHIFT = 8;
+constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
+
+bool same_point(ClipPoint a, ClipPoint b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// One "outside" state per vertex and pass: negative and beyond-the-limit alike.
+// The unsigned compare folds x < 0 into x > clip_width.
+bool outside_x(ClipPoint p, int32_t limit) {
+    return static_cast<uint32_t>(p.x) > static_cast<uint32_t>(limit);
+}
+bool outside_y(ClipPoint p, int32_t limit) {
+    return p.y < 0 || p.y > limit;
+}
+
+// The boundary the outside end lies beyond.
+int32_t boundary(int32_t coordinate, int32_t limit) {
+    return coordinate < 0 ? 0 : limit;
+}
+
+// Where the edge from outside end o to inside end i meets x = B. The slope is
+// taken over the exact x difference (never 0: one end is in, the other out).
+ClipPoint cross_x(ClipPoint i, ClipPoint o, int32_t limit) {
+    const int32_t b = boundary(o.x, limit);
+    const int32_t m = safe_div(wrap_mul(wrap_sub(i.y, o.y), EDGE_ONE), wrap_sub(i.x, o.x));
+    return {b, wrap_add(o.y, wrap_mul(wrap_sub(b, o.x), m) >> EDGE_SHIFT)};
+}
+
+// Where it meets y = B; here the y difference is made one larger in magnitude.
+ClipPoint cross_y(ClipPoint i, ClipPoint o, int32_t limit) {
+    const int32_t b = boundary(o.y, limit);
+    const int32_t dy = wrap_sub(i.y, o.y);
+    const int32_t d = i.y >= o.y ? wrap_add(dy, 1) : wrap_sub(dy, 1);
+    const int32_t m = safe_div(wrap_mul(wrap_sub(i.x, o.x), EDGE_ONE), d);
+    return {wrap_add(o.x, wrap_mul(wrap_sub(b, o.y), m) >> EDGE_SHIFT), b};
+}
+
+// One clip pass over the m vertices that point(k) yields. Each inside edge writes
+// its end vertex, so the output starts with vertex 1. Writes stop at the
+// capacity of `out`; only non-convex input can get there.
+template <typename PointAt, typename Outside, typename Cross>
+int32_t clip_pass(int32_t m, PointAt point, Outside outside, Cross cross,
+                  std::span<ClipPoint> out) {
+    const auto capacity = static_cast<int32_t>(out.size());
+    int32_t count = 0;
+    auto write = [&](ClipPoint p) {
+        if (count < capacity) out[static_cast<std::size_t>(count++)] = p;
+    };
+    for (int32_t k = 0; k < m; ++k) {
+        const ClipPoint s = point(k);
+        const ClipPoint e = point(k + 1 == m ? 0 : k + 1);
+        const bool s_out = outside(s);
+        const bool e_out = outside(e);
+        if (!s_out && !e_out) {
+            write(e);
+        } else if (s_out && !e_out) {
+            const ClipPoint p = cross(e, s);
+            write(p);
+            if (!same_point(p, e)) write(e);
+        } else if (!s_out && e_out) {
+            const ClipPoint p = cross(s, e);
+            if (!same_point(p, s)) write(p);
+        }
+    }
+    return count;
+}
+
+int32_t clip_to_limits(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out,
+                       int32_t limit_x, int32_t limit_y) {
+    std::array<ClipPoint, FLAT_CLIP_FIRST_CAPACITY> first;
+    const auto n = static_cast<int32_t>(std::min<std::size_t>(vertices.size(), INT32_MAX));
+    const int32_t m = clip_pass(
+        n,
+        [&](int32_t k) {
+            const ScreenVertex& v = *vertices[static_cast<std::size_t>(k)];
+            return ClipPoint{v.x, v.y};
+        },
+        [&](ClipPoint p) { return outside_x(p, limit_x); },
+        [&](ClipPoint i, ClipPoint o) { return cross_x(i, o, limit_x); }, first);
+    return clip_pass(
+        m, [&](int32_t k) { return first[static_cast<std::size_t>(k)]; },
+        [&](ClipPoint p) { return outside_y(p, limit_y); },
+        [&](ClipPoint i, ClipPoint o) { return cross_y(i, o, limit_y); }, out);
+}
+
+// Fills the span [xl >> 8, xr >> 8) of one row, cut to the surface. Rows outside
+// it (row clip_height, the left-over rows below a flat bottom) are skipped here
+// so the walk itself runs exactly as for a taller surface.
+void fill_row(const RasterTarget& target, int32_t row, int32_t xl, int32_t xr, int32_t colour) {
+    if (row < 0 || row >= target.height) return;
+    const int32_t start = std::max(xl >> EDGE_SHIFT, 0);
+    const int32_t end = std::min(xr >> EDGE_SHIFT, target.width);
+    if (end <= start) return;
+    const std::size_t row_start =
+        static_cast<std::size_t>(row) * static_cast<std::size_t>(target.width);
+    fill_span(target.pixels + row_start + static_cast<std::size_t>(start), end - start, colour);
+}
+
+// The two edges walking down from the top vertex; edge 0 steps forwards through
+// the list, edge 1 backwards, both wrapping.
+class FlatWalk {
+public:
+    FlatWalk(std::span<const ClipPoint> list, const RasterTarget& target, int32_t colour)
+        : list_(list), last_(static_cast<int32_t>(list.size()) - 1), target_(target),
+          colour_(colour) {}
+
+    void run() {
+        const int32_t top = top_vertex();
+        end_[0] = top + 1 > last_ ? 0 : top + 1;
+        end_[1] = top - 1 < 0 ? last_ : top - 1;
+        for (int32_t e = 0; e < 2; ++e) {
+            slope_[e] = slope_between(top, end_[e]);
+            x_[e] = wrap_mul(at(top).x, EDGE_ONE); // no half-pixel offset
+        }
+        left_ = slope_[1] < slope_[0] ? 1 : 0; // equal slopes: edge 0 is the left one
+        right_ = 1 - left_;
+        row_ = at(top).y;
+        for (int32_t step = 0; step < last_; ++step)
+            walk_step();
+    }
+
+private:
+    const ClipPoint& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
+
+    // First vertex in list order with the smallest y.
+    int32_t top_vertex() const {
+        int32_t top = 0;
+        for (int32_t i = 1; i <= last_; ++i)
+            if (at(i).y < at(top).y) top = i;
+        return top;
+    }
+
+    int32_t slope_between(int32_t from, int32_t to) const {
+        return edge_slope(at(from).x, at(from).y, at(to).x, at(to).y);
+    }
+
+    void walk_step() {
+        const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0; // a tie chooses edge 0
+        const int32_t y_end = at(end_[e]).y;
+        if (row_ == y_end) {
+            // Single row: only edge e moves, by its whole slope; the row is filled
+            // again by the next step.
+            fill_row(target_, row_, x_[left_], x_[right_], colour_);
+            x_[e] = wrap_add(x_[e], slope_[e]);
+        } else {
+            do { // at least one row, also when the walk is already below y_end
+                fill_row(target_, row_, x_[left_], x_[right_], colour_);
+                x_[left_] = wrap_add(x_[left_], slope_[left_]);
+                x_[right_] = wrap_add(x_[right_], slope_[right_]);
+                ++row_;
+            } while (row_ <= y_end);
+            if (at(end_[1 - e]).y == y_end) advance(1 - e);
+        }
+        advance(e);
+    }
+
+    // The edge turns the corner; its x carries on from where it is.
+    void advance(int32_t e) {
+        const int32_t old_end = end_[e];
+        int32_t next = old_end + (e == 0 ? 1 : -1);
+        if (next < 0) next = last_;
+        if (next > last_) next = 0;
+        end_[e] = next;
+        slope_[e] = slope_between(old_end, next);
+    }
+
+    std::span<const ClipPoint> list_;
+    int32_t last_;
+    RasterTarget target_;
+    int32_t colour_;
+    int32_t end_[2] = {0, 0};
+    int32_t slope_[2] = {0, 0};
+    int32_t x_[2] = {0, 0};
+    int32_t left_ = 0;
+    int32_t right_ = 1;
+    int32_t row_ = 0;
+};
+
+void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
+    const RasterTarget target = raster_target();
+    if (!target.pixels) return;
+    std::array<ClipPoint, FLAT_CLIP_FINAL_CAPACITY> list;
+    const int32_t n = clip_to_limits(vertices, list, target.clip_width, target.clip_height);
+    if (n < 2) return;
+    FlatWalk(std::span<const ClipPoint>(list.data(), static_cast<std::size_t>(n)), target, colour)
+        .run();
+}
+
+} // namespace
+
+RasterTarget raster_target() {
+    const int32_t width = std::max(surface_width(), 0);
+    const int32_t height = std::max(surface_height(), 0);
+    return {surface_pixels(), width, height, std::min(clip_width, width),
+            std::min(clip_height, height)};
+}
+
+int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out) {
+    return clip_to_limits(vertices, out, clip_width, clip_height);
+}
+
+// The denominator counts the rows the edge covers, both end rows included, so a
+// horizontal edge gets its whole x difference as slope and no division meets 0.
+int32_t edge_slope(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    const int32_t dy = wrap_sub(y1, y0);
+    const int32_t rows = y1 >= y0 ? wrap_add(dy, 1) : wrap_sub(dy, 1);
+    return safe_div(wrap_mul(wrap_sub(x1, x0), EDGE_ONE), rows);
+}
+
+// Two pixels per 32-bit store (the colour in both halves, so byte order does not
+// matter), then one 16-bit store for an odd count. memcpy keeps the word stores
+// legal at addresses that are only 2-byte aligned.
+void fill_span(uint16_t* pixels, int32_t count, int32_t colour) {
+    if (count <= 0) return;
+    const auto pixel = static_cast<uint16_t>(colour); // only the low 16 bits count
+    const uint32_t pair = uint32_t{pixel} << 16 | pixel;
+    const int32_t pairs = count / 2;
+    for (int32_t i = 0; i < pairs; ++i)
+        std::memcpy(pixels + 2 * i, &pair, sizeof pair);
+    if (count & 1) pixels[count - 1] = pixel;
+}
+
+void draw_flat_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                        int32_t colour) {
+    if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill
+    const ScreenVertex* vertices[] = {&a, &b, &c};
+    draw_flat(vertices, colour);
+}
+
+void draw_flat_quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                    const ScreenVertex& d, int32_t colour) {
+    if (a.y == b.y && b.y == c.y && c.y == d.y) return;
+    const ScreenVertex* vertices[] = {&a, &b, &c, &d};
+    draw_flat(vertices, colour);
+}
+
+} // namespace walkers

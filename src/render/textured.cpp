@@ -1,0 +1,327 @@
+// textured.cpp - clip, walk and fill one texture-mapped triangle or quad.
+//
+// Positions and texture coordinates are carried in 8.8 fixed point along the two
+// edges (u and v arrive as 256 per texture repeat, so 8.8 puts one repeat at
+// 65536). Across a span u and v become texel units with 8 fraction bits and step
+// by the edge difference times recip_table[count], i.e. divided by count + 1
+// without a division per span. The power-of-two masks wrap every texel index
+// into the texture, so the per-pixel loop needs no bounds test.
+#include "render/textured.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "assets/texture.h"
+#include "geometry/trig.h"
+#include "render/flat.h"
+
+namespace walkers {
+
+int32_t texel_u_mask = 0;
+int32_t texel_v_mask = 0;
+int32_t texel_row_shift = 0;
+
+namespace {
+
+constexpr int32_t EDGE_SHIFT = 8; // 8.8 fixed point
+constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
+// recip_table holds 4096 / (n + 1): 12 fraction bits. A u difference in 8.8 times
+// that is in 20 fraction bits; shifting by 20 - ws leaves texel columns with 8
+// fraction bits for a texture 2^ws texels wide.
+constexpr int32_t SPAN_STEP_SHIFT = 20;
+constexpr int32_t MIN_TEXTURE_SHIFT = 1;
+constexpr int32_t MAX_TEXTURE_SHIFT = 8; // rows of at most 256 texels
+
+struct ClipVertex {
+    int32_t x;
+    int32_t y;
+    int32_t u;
+    int32_t v;
+};
+
+// The texture of the polygon being drawn.
+struct Texture {
+    const uint16_t* texels;
+    int32_t width_shift;
+    int32_t height_shift;
+};
+
+// d with one added to its magnitude: the rows (or columns) an edge covers,
+// both ends included; never 0 for ends inside the clip rectangle.
+int32_t widened(int32_t to, int32_t from) {
+    const int32_t d = wrap_sub(to, from);
+    return to >= from ? wrap_add(d, 1) : wrap_sub(d, 1);
+}
+
+// Per-row (or per-column) 8.8 slope of one coordinate over the widened distance.
+int32_t slope(int32_t to, int32_t from, int32_t d) {
+    return safe_div(wrap_mul(wrap_sub(to, from), EDGE_ONE), d);
+}
+
+// o + ((t * m) >> 8): one coordinate moved t rows or columns along slope m.
+int32_t moved(int32_t o, int32_t t, int32_t m) {
+    return wrap_add(o, wrap_mul(t, m) >> EDGE_SHIFT);
+}
+
+int32_t boundary(int32_t coordinate, int32_t limit) {
+    return coordinate < 0 ? 0 : limit;
+}
+
+bool same_point(const ClipVertex& a, const ClipVertex& b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// Where the edge from outside end o to inside end i meets x = B, u and v
+// interpolated along it; always computed from the outside end.
+ClipVertex cross_x(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
+    const int32_t b = boundary(o.x, limit);
+    const int32_t d = widened(i.x, o.x);
+    const int32_t t = wrap_sub(b, o.x);
+    return {b, moved(o.y, t, slope(i.y, o.y, d)), moved(o.u, t, slope(i.u, o.u, d)),
+            moved(o.v, t, slope(i.v, o.v, d))};
+}
+
+ClipVertex cross_y(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
+    const int32_t b = boundary(o.y, limit);
+    const int32_t d = widened(i.y, o.y);
+    const int32_t t = wrap_sub(b, o.y);
+    return {moved(o.x, t, slope(i.x, o.x, d)), b, moved(o.u, t, slope(i.u, o.u, d)),
+            moved(o.v, t, slope(i.v, o.v, d))};
+}
+
+// One clip pass: each inside edge writes its end vertex, so the output starts
+// with vertex 1; one "outside" state per vertex. Writes stop at the capacity.
+template <typename VertexAt, typename Outside, typename Cross>
+int32_t clip_pass(int32_t m, VertexAt vertex, Outside outside, Cross cross,
+                  std::span<ClipVertex> out) {
+    const auto capacity = static_cast<int32_t>(out.size());
+    int32_t count = 0;
+    auto write = [&](const ClipVertex& p) {
+        if (count < capacity) out[static_cast<std::size_t>(count++)] = p;
+    };
+    for (int32_t k = 0; k < m; ++k) {
+        const ClipVertex s = vertex(k);
+        const ClipVertex e = vertex(k + 1 == m ? 0 : k + 1);
+        const bool s_out = outside(s);
+        const bool e_out = outside(e);
+        if (!s_out && !e_out) {
+            write(e);
+        } else if (s_out && !e_out) {
+            const ClipVertex p = cross(e, s);
+            write(p);
+            if (!same_point(p, e)) write(e);
+        } else if (!s_out && e_out) {
+            const ClipVertex p = cross(s, e);
+            if (!same_point(p, s)) write(p);
+        }
+    }
+    return count;
+}
+
+int32_t clip_textured(std::span<const ScreenVertex* const> vertices,
+                      std::span<const Vector4* const> uvs, std::span<ClipVertex> out,
+                      const RasterTarget& target) {
+    std::array<ClipVertex, TEXTURED_CLIP_CAPACITY> first;
+    const int32_t lx = target.clip_width;
+    const int32_t ly = target.clip_height;
+    const auto n = static_cast<int32_t>(std::min<std::size_t>(vertices.size(), INT32_MAX));
+    const int32_t m = clip_pass(
+        n,
+        [&](int32_t k) {
+            const auto i = static_cast<std::size_t>(k);
+            return ClipVertex{vertices[i]->x, vertices[i]->y, uvs[i]->x, uvs[i]->y};
+        },
+        // x < 0 and x > clip_width in one unsigned compare.
+        [&](const ClipVertex& p) { return static_cast<uint32_t>(p.x) > static_cast<uint32_t>(lx); },
+        [&](const ClipVertex& i, const ClipVertex& o) { return cross_x(i, o, lx); }, first);
+    return clip_pass(
+        m, [&](int32_t k) { return first[static_cast<std::size_t>(k)]; },
+        [&](const ClipVertex& p) { return p.y < 0 || p.y > ly; },
+        [&](const ClipVertex& i, const ClipVertex& o) { return cross_y(i, o, ly); }, out);
+}
+
+// One span [xl >> 8, xr >> 8) of texels. du and dv come from the uncut count so
+// that cutting the span to the surface changes no pixel's texel: a cut start
+// only advances u and v past the skipped pixels.
+void fill_textured_row(const RasterTarget& target, const Texture& tex, int32_t row,
+                       const ClipVertex& l, const ClipVertex& r) {
+    if (row < 0 || row >= target.height) return; // row clip_height, rows below a flat bottom
+    int32_t start = l.x >> EDGE_SHIFT;
+    const int32_t count = (r.x >> EDGE_SHIFT) - start;
+    if (count <= 0) return;
+    const int32_t recip = recip_table[static_cast<std::size_t>(
+        std::min(count, RECIP_TABLE_SIZE - 1))]; // longer spans than the table: its last entry
+    const int32_t du = wrap_mul(wrap_sub(r.u, l.u), recip) >> (SPAN_STEP_SHIFT - tex.width_shift);
+    const int32_t dv = wrap_mul(wrap_sub(r.v, l.v), recip) >> (SPAN_STEP_SHIFT - tex.height_shift);
+    int32_t u = wrap_shl(l.u, tex.width_shift) >> EDGE_SHIFT;
+    int32_t v = wrap_shl(l.v, tex.height_shift) >> EDGE_SHIFT;
+    const int32_t end = std::min(start + count, target.width);
+    if (start < 0) {
+        u = wrap_add(u, wrap_mul(du, -start));
+        v = wrap_add(v, wrap_mul(dv, -start));
+        start = 0;
+    }
+    if (end <= start) return;
+    const int32_t u_mask = texel_u_mask;
+    const int32_t v_mask = texel_v_mask;
+    const int32_t row_shift = texel_row_shift;
+    uint16_t* out =
+        target.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(target.width);
+    for (int32_t x = start; x < end; ++x) {
+        const int32_t index = ((v & v_mask) >> row_shift) + ((u >> EDGE_SHIFT) & u_mask);
+        out[x] = tex.texels[index];
+        u = wrap_add(u, du);
+        v = wrap_add(v, dv);
+    }
+}
+
+// x, u, v of an edge, and their per-row slopes.
+struct EdgeValues {
+    ClipVertex at;    // current x, u, v (y unused)
+    ClipVertex slope; // per-row slopes of x, u, v (y unused)
+};
+
+class TexturedWalk {
+public:
+    TexturedWalk(std::span<const ClipVertex> list, const RasterTarget& target, const Texture& tex)
+        : list_(list), last_(static_cast<int32_t>(list.size()) - 1), target_(target), tex_(tex) {}
+
+    void run() {
+        const int32_t top = top_vertex();
+        end_[0] = top + 1 > last_ ? 0 : top + 1;
+        end_[1] = top - 1 < 0 ? last_ : top - 1;
+        const ClipVertex& t = at(top);
+        for (int32_t e = 0; e < 2; ++e) {
+            edge_[e].slope = slope_between(top, end_[e]);
+            // All three start at the top vertex, in 8.8, no half-pixel offset.
+            edge_[e].at = {wrap_mul(t.x, EDGE_ONE), 0, wrap_mul(t.u, EDGE_ONE),
+                           wrap_mul(t.v, EDGE_ONE)};
+        }
+        left_ = edge_[1].slope.x < edge_[0].slope.x ? 1 : 0;
+        right_ = 1 - left_;
+        row_ = t.y;
+        for (int32_t step = 0; step < last_; ++step)
+            walk_step();
+    }
+
+private:
+    const ClipVertex& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
+
+    int32_t top_vertex() const {
+        int32_t top = 0;
+        for (int32_t i = 1; i <= last_; ++i)
+            if (at(i).y < at(top).y) top = i;
+        return top;
+    }
+
+    ClipVertex slope_between(int32_t from, int32_t to) const {
+        const ClipVertex& a = at(from);
+        const ClipVertex& b = at(to);
+        const int32_t d = widened(b.y, a.y);
+        return {slope(b.x, a.x, d), 0, slope(b.u, a.u, d), slope(b.v, a.v, d)};
+    }
+
+    void step_edge(int32_t e) {
+        ClipVertex& p = edge_[e].at;
+        const ClipVertex& s = edge_[e].slope;
+        p.x = wrap_add(p.x, s.x);
+        p.u = wrap_add(p.u, s.u);
+        p.v = wrap_add(p.v, s.v);
+    }
+
+    void fill() { fill_textured_row(target_, tex_, row_, edge_[left_].at, edge_[right_].at); }
+
+    // The same steps as the flat walk, with u and v moving alongside x.
+    void walk_step() {
+        const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0;
+        const int32_t y_end = at(end_[e]).y;
+        if (row_ == y_end) {
+            fill();
+            step_edge(e);
+        } else {
+            do {
+                fill();
+                step_edge(left_);
+                step_edge(right_);
+                ++row_;
+            } while (row_ <= y_end);
+            if (at(end_[1 - e]).y == y_end) advance(1 - e);
+        }
+        advance(e);
+    }
+
+    void advance(int32_t e) {
+        const int32_t old_end = end_[e];
+        int32_t next = old_end + (e == 0 ? 1 : -1);
+        if (next < 0) next = last_;
+        if (next > last_) next = 0;
+        end_[e] = next;
+        edge_[e].slope = slope_between(old_end, next);
+    }
+
+    std::span<const ClipVertex> list_;
+    int32_t last_;
+    RasterTarget target_;
+    Texture tex_;
+    int32_t end_[2] = {0, 0};
+    EdgeValues edge_[2] = {};
+    int32_t left_ = 0;
+    int32_t right_ = 1;
+    int32_t row_ = 0;
+};
+
+// The slot's texture, or false when it holds none that can be addressed safely.
+bool texture_for(int32_t slot, Texture& tex) {
+    const TextureSlot* entry = texture_slot(slot);
+    if (!entry) return false;
+    const int32_t ws = entry->width_shift;
+    const int32_t hs = entry->height_shift;
+    if (ws < MIN_TEXTURE_SHIFT || ws > MAX_TEXTURE_SHIFT || hs < MIN_TEXTURE_SHIFT ||
+        hs > MAX_TEXTURE_SHIFT)
+        return false;
+    if (entry->pixels.size() < std::size_t{1} << (ws + hs)) return false;
+    tex = {entry->pixels.data(), ws, hs};
+    return true;
+}
+
+} // namespace
+
+void rasterise_textured(std::span<const ScreenVertex* const> vertices,
+                        std::span<const Vector4* const> uvs, int32_t texture) {
+    Texture tex{};
+    if (!texture_for(texture, tex)) return;
+    const RasterTarget target = raster_target();
+    if (!target.pixels) return;
+    if (uvs.size() != vertices.size()) return; // every vertex needs its u and v
+    std::array<ClipVertex, TEXTURED_CLIP_CAPACITY> list;
+    const int32_t count = clip_textured(vertices, uvs, list, target);
+    if (count < 2) return;
+
+    texel_u_mask = (1 << tex.width_shift) - 1;
+    texel_v_mask = ((1 << tex.height_shift) - 1) * EDGE_ONE;
+    texel_row_shift = EDGE_SHIFT - tex.width_shift;
+    TexturedWalk(std::span<const ClipVertex>(list.data(), static_cast<std::size_t>(count)), target,
+                 tex)
+        .run();
+}
+
+void draw_textured_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                            const Vector4& uv_a, const Vector4& uv_b, const Vector4& uv_c,
+                            int32_t texture) {
+    if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill
+    const ScreenVertex* vertices[] = {&a, &b, &c};
+    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c};
+    rasterise_textured(vertices, uvs, texture);
+}
+
+void draw_textured_quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                        const ScreenVertex& d, const Vector4& uv_a, const Vector4& uv_b,
+                        const Vector4& uv_c, const Vector4& uv_d, int32_t texture) {
+    if (a.y == b.y && b.y == c.y && c.y == d.y) return;
+    const ScreenVertex* vertices[] = {&a, &b, &c, &d};
+    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c, &uv_d};
+    rasterise_textured(vertices, uvs, texture);
+}
+
+} // namespace walkers
