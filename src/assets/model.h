@@ -4,7 +4,9 @@
 // creation. Parts are listed depth-first; each one's pop_count says how many
 // matrix-stack levels the transform pass pops after it. Accessors return null
 // (the classic -1) for an empty or out-of-range entry, and a part index beyond
-// the room a slot was made with is refused.
+// the room a slot was made with is refused (null / -1, nothing written).
+// A part's `vertices` never reaches past the bound position array or the
+// ScreenVertex array: add_part clips the range and vertex_count with it.
 #pragma once
 
 #include <array>
@@ -17,6 +19,9 @@
 namespace walkers {
 
 constexpr int32_t MODEL_SLOTS = 16;
+// Largest part room a slot is made with; a larger (or negative) request, as a
+// broken model file may give, is refused rather than sized from the file.
+constexpr int32_t MODEL_PART_ROOM_MAX = 1024;
 
 struct ModelPart {
     int32_t pop_count;
@@ -40,18 +45,24 @@ struct ModelSlot {
 
 extern int32_t model_load_counter;
 
+// Both leave all 16 entries null, freeing any model still held.
 void clear_model_table();
 void free_model_table();
 // Null for an empty or out-of-range entry.
 ModelSlot* model_slot(int32_t i);
 
+// The new slot's index, or -1: all entries taken, part_room outside
+// 0..MODEL_PART_ROOM_MAX, or the allocation failed.
 int32_t create_model_slot(int32_t part_room);
 Vector4* model_position(int32_t i);
 Vector4* model_rotation(int32_t i);
 Vector4* model_scale(int32_t i);
+// Null also for a part index outside the slot's room.
 Vector4* part_rotation(int32_t i, int32_t p);
+// 0 when the pose was stored, -1 for an empty slot or a part outside its room.
 int32_t set_part_pose(int32_t i, int32_t p, int32_t pop_count, const Vector4& translation,
                       const Vector4& rotation);
+// The new part's index, or -1 (empty slot, or the room is full).
 int32_t add_part(int32_t i, int32_t first_vertex, int32_t vertex_count, int32_t pop_count);
 // Steps model_load_counter 1, 2, 0, 1, ... and returns the new value.
 int32_t step_model_load_counter();
