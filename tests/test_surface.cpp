@@ -1,0 +1,153 @@
+// Frame surface: clear colour packing, the clear's pixel count, clip limits,
+// the 24-then-16-bit build and refused sizes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <span>
+
+#include "geometry/trig.h"
+#include "render/surface.h"
+
+using namespace walkers;
+
+namespace {
+
+constexpr uint16_t kOld = 0x1234;
+
+class Surface : public ::testing::Test {
+protected:
+    void SetUp() override { reset_frame_surface_state(); }
+    void TearDown() override { reset_frame_surface_state(); }
+
+    // An 8 x 4 surface at 16 bits, every pixel set to kOld.
+    void build_small() {
+        ASSERT_EQ(create_frame_surface(&host), 0);
+        ASSERT_EQ(set_surface_depth(16), 0);
+        std::fill_n(surface_pixels(), 32, kOld);
+    }
+    std::span<const uint16_t> pixels() const { return {surface_pixels(), 32}; }
+    int64_t changed() const {
+        return std::count_if(pixels().begin(), pixels().end(),
+                             [](uint16_t p) { return p != kOld; });
+    }
+
+    HeadlessHost host{8, 4};
+};
+
+TEST_F(Surface, ClearColourKeepsFiveBitsPerComponent) {
+    EXPECT_EQ(clear_colour, 0);
+    set_clear_colour(0, 16, 16);
+    EXPECT_EQ(clear_colour, 0x0210);
+    set_clear_colour(31, 31, 31);
+    EXPECT_EQ(clear_colour, 0x7FFF);
+    set_clear_colour(32, 0, 0);
+    EXPECT_EQ(clear_colour, 0);
+    set_clear_colour(33, 34, 35);
+    EXPECT_EQ(clear_colour, (1 << 10) | (2 << 5) | 3);
+}
+
+TEST_F(Surface, ClipLimitsStayAt256UntilClipToSurface) {
+    EXPECT_EQ(clip_width, 256);
+    EXPECT_EQ(clip_height, 256);
+    ASSERT_EQ(create_frame_surface(&host), 0);
+    EXPECT_EQ(clip_width, 256);
+    EXPECT_EQ(clip_height, 256);
+    clip_to_surface();
+    EXPECT_EQ(clip_width, 8);
+    EXPECT_EQ(clip_height, 4);
+}
+
+TEST_F(Surface, ClearWritesTwoPixelsPerWordOverTheClipArea) {
+    build_small();
+    set_clear_colour(0, 16, 16);
+    struct Case {
+        int32_t width, height;
+        int64_t written;
+    } cases[] = {{0, 4, 0}, {8, 0, 0}, {1, 1, 0}, {3, 3, 8}, {5, 1, 4}, {2, 3, 6}};
+    for (const Case& c : cases) {
+        std::fill_n(surface_pixels(), 32, kOld);
+        clip_width = c.width;
+        clip_height = c.height;
+        clear_frame_surface();
+        EXPECT_EQ(changed(), c.written) << c.width << " x " << c.height;
+        // Written pixels are the first ones in memory order, all the colour.
+        for (int64_t i = 0; i < c.written; ++i)
+            ASSERT_EQ(pixels()[i], 0x0210);
+    }
+    // An odd product leaves the last pixel of its count alone.
+    clip_width = 3;
+    clip_height = 3;
+    std::fill_n(surface_pixels(), 32, kOld);
+    clear_frame_surface();
+    EXPECT_EQ(pixels()[7], 0x0210);
+    EXPECT_EQ(pixels()[8], kOld);
+}
+
+TEST_F(Surface, ClearCoversTheWholeSurfaceAndNeverMore) {
+    build_small();
+    set_clear_colour(31, 0, 0);
+    clip_to_surface();
+    clear_frame_surface();
+    EXPECT_EQ(changed(), 32);
+    // The start limits of 256 x 256 are larger than this surface: the clear stops
+    // at its last pixel (the sanitizer would report any write past it).
+    clip_width = 256;
+    clip_height = 256;
+    set_clear_colour(0, 31, 0);
+    clear_frame_surface();
+    EXPECT_TRUE(
+        std::all_of(pixels().begin(), pixels().end(), [](uint16_t p) { return p == 0x03E0; }));
+}
+
+TEST_F(Surface, BuiltAt24BitsThenRebuiltZeroedAt16) {
+    ASSERT_EQ(create_frame_surface(&host), 0);
+    EXPECT_EQ(frame_surface().bits_per_pixel, 24);
+    EXPECT_EQ(surface_width(), 8);
+    EXPECT_EQ(surface_height(), 4);
+    // Nothing is drawn at 24 bits.
+    EXPECT_EQ(surface_pixels(), nullptr);
+    clear_frame_surface();
+
+    ASSERT_EQ(set_surface_depth(16), 0);
+    EXPECT_EQ(frame_surface().bits_per_pixel, 16);
+    ASSERT_NE(surface_pixels(), nullptr);
+    EXPECT_TRUE(std::all_of(pixels().begin(), pixels().end(), [](uint16_t p) { return p == 0; }));
+
+    // A rebuild starts from a zeroed picture again.
+    std::fill_n(surface_pixels(), 32, kOld);
+    ASSERT_EQ(set_surface_depth(16), 0);
+    EXPECT_EQ(changed(), 32);
+}
+
+TEST_F(Surface, EmptyOrOversizedClientIsRefused) {
+    const ClientSize refused[] = {
+        {0, 4}, {8, 0}, {-2, 4}, {MAX_SURFACE_WIDTH + 1, 4}, {8, MAX_SURFACE_HEIGHT + 1}};
+    for (const ClientSize& size : refused) {
+        HeadlessHost bad(size.width, size.height);
+        EXPECT_EQ(create_frame_surface(&bad), -1) << size.width << " x " << size.height;
+        EXPECT_EQ(set_surface_depth(16), -1);
+        EXPECT_EQ(surface_pixels(), nullptr);
+        // Frames on a missing surface do nothing.
+        clear_frame_surface();
+        acquire_window_dc(&bad);
+        present_frame();
+        EXPECT_EQ(bad.presented(), 0);
+    }
+}
+
+TEST_F(Surface, OnlyAFrameBetweenAcquireAndPresentIsShown) {
+    build_small();
+    present_frame();
+    EXPECT_EQ(host.presented(), 0);
+    acquire_window_dc(&host);
+    present_frame();
+    present_frame();
+    EXPECT_EQ(host.presented(), 1);
+    free_frame_surface();
+    EXPECT_EQ(surface_pixels(), nullptr);
+    acquire_window_dc(&host);
+    present_frame();
+    EXPECT_EQ(host.presented(), 1);
+}
+
+} // namespace
