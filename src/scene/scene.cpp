@@ -1,0 +1,254 @@
+// scene.cpp - start-up and shut-down order, the walk and the jump sequence.
+//
+// All scene state sits in one record, `scene`, which setup_scene rebuilds; the
+// three stream arrays are static storage that setup zeroes before binding, so a
+// second setup in the same process starts from the same picture as the first.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "assets/animation.h"
+#include "assets/model.h"
+#include "assets/model_file.h"
+#include "assets/texture.h"
+#include "geometry/fixed.h"
+#include "geometry/matrix.h"
+#include "geometry/transform.h"
+#include "geometry/trig.h"
+#include "render/depth.h"
+#include "render/store.h"
+#include "render/surface.h"
+#include "scene/scene.h"
+
+namespace walkers {
+
+namespace {
+
+struct SceneState {
+    bool active = false;
+    std::array<Walker, WALKER_COUNT> walkers{};
+    JumpSequence jump{};
+    int64_t frames = 0;
+};
+
+SceneState scene;
+
+std::array<Vector4, POSITION_STREAM_CAPACITY> position_items;
+std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items;
+std::array<Vector4, TEXCOORD_STREAM_CAPACITY> texcoord_items;
+
+constexpr const char* MODEL_FILE = "mdt.txt";
+constexpr const char* ANIMATION_FILE = "an.txt";
+constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
+
+void enter_data_dir(const std::string& data_dir) {
+    if (data_dir.empty()) return;
+    // A folder that cannot be entered is not fatal: the loaders report what
+    // they then cannot read, and the scene runs with whatever did load.
+    std::error_code ignored;
+    std::filesystem::current_path(data_dir, ignored);
+}
+
+void bind_streams() {
+    position_items.fill(Vector4{});
+    colour_items.fill(Vector4{});
+    texcoord_items.fill(Vector4{});
+    set_position_stream(position_items);
+    set_colour_stream(colour_items);
+    set_texcoord_stream(texcoord_items);
+}
+
+void load_walkers() {
+    for (Walker& w : scene.walkers) {
+        w.model = load_model(MODEL_FILE);
+        w.animation = w.model >= 0 ? load_animation(ANIMATION_FILE, w.model) : -1;
+        // Drawn even for a walker without a model, so the others keep the
+        // directions a complete load gives them.
+        w.direction = random_next() & 7;
+        if (Vector4* pos = model_position(w.model)) {
+            pos->x = START_X;
+            pos->z = START_Z;
+        }
+    }
+}
+
+// One frame of the walk; a step that leaves the area is undone and a new
+// direction drawn, while the heading of the refused step stays for this frame.
+void walk(Walker& w, Vector4& pos, Vector4& rot) {
+    const WalkStep step = walk_steps[static_cast<std::size_t>(w.direction & 7)];
+    pos.y = WALK_HEIGHT;
+    pos.x = wrap_add(pos.x, WALK_STEP * step.dx);
+    pos.z = wrap_add(pos.z, WALK_STEP * step.dz);
+    rot.y = walk_headings[static_cast<std::size_t>(w.direction & 7)];
+    if (pos.x < WALK_MIN_X || pos.x > WALK_MAX_X || pos.z < WALK_MIN_Z || pos.z > WALK_MAX_Z) {
+        pos.x = wrap_sub(pos.x, WALK_STEP * step.dx);
+        pos.z = wrap_sub(pos.z, WALK_STEP * step.dz);
+        w.direction = random_next() & 7;
+    }
+}
+
+// source + (target - source) * t / frames on each axis, truncating toward zero.
+void interpolate(Vector4& pos, const JumpSequence& j, int32_t t, int32_t frames) {
+    int32_t* axes[3] = {&pos.x, &pos.y, &pos.z};
+    for (int a = 0; a < 3; ++a) {
+        const int32_t span = wrap_mul(wrap_sub(j.target[a], j.source[a]), t);
+        *axes[a] = wrap_add(j.source[a], span / frames);
+    }
+}
+
+void jump_out(JumpSequence& j, Vector4& pos, Vector4& rot) {
+    rot.y = JUMP_OUT_HEADING;
+    interpolate(pos, j, j.frame, JUMP_OUT_FRAMES);
+    j.frame += 1;
+    if (j.frame < JUMP_OUT_FRAMES) return;
+    pos.x = j.target[0];
+    pos.y = j.target[1];
+    pos.z = j.target[2];
+    j.frame = 0;
+    j.phase = JUMP_PHASE_HOLD;
+}
+
+void jump_hold(JumpSequence& j) {
+    j.frame += 1;
+    if (j.frame < JUMP_HOLD_FRAMES) return;
+    std::swap(j.source, j.target);
+    j.frame = 0;
+    j.phase = JUMP_PHASE_BACK;
+}
+
+// No final placement: the walker stays 29/30 of the way back and walks on.
+void jump_back(JumpSequence& j, Vector4& pos, Vector4& rot) {
+    rot.y = JUMP_BACK_HEADING;
+    interpolate(pos, j, j.frame, JUMP_BACK_FRAMES);
+    j.frame += 1;
+    if (j.frame < JUMP_BACK_FRAMES) return;
+    j.walker = -1;
+    j.frame = 0;
+    j.phase = JUMP_PHASE_NONE;
+}
+
+void jump(Walker& w, Vector4& pos, Vector4& rot) {
+    if (w.animation >= 0) {
+        animation_step(w.animation);
+        animation_step(w.animation);
+    }
+    JumpSequence& j = scene.jump;
+    switch (j.phase) {
+    case JUMP_PHASE_OUT:
+        jump_out(j, pos, rot);
+        break;
+    case JUMP_PHASE_HOLD:
+        jump_hold(j);
+        break;
+    case JUMP_PHASE_BACK:
+        jump_back(j, pos, rot);
+        break;
+    default:
+        break;
+    }
+}
+
+void move_walkers() {
+    for (int32_t i = 0; i < WALKER_COUNT; ++i) {
+        Walker& w = scene.walkers[static_cast<std::size_t>(i)];
+        Vector4* pos = model_position(w.model);
+        Vector4* rot = model_rotation(w.model);
+        if (!pos || !rot) continue;
+        if (i == scene.jump.walker) {
+            jump(w, *pos, *rot);
+        } else {
+            walk(w, *pos, *rot);
+        }
+    }
+}
+
+void step_animations() {
+    for (const Walker& w : scene.walkers) {
+        if (w.model >= 0 && w.animation >= 0) animation_step(w.animation);
+    }
+}
+
+} // namespace
+
+void setup_scene(WindowHost* window, const std::string& data_dir) {
+    if (scene.active) teardown_scene();
+    scene = SceneState{};
+    enter_data_dir(data_dir);
+    create_frame_surface(window);
+    build_recip_table();
+    create_math_tables();
+    create_render_store();
+    clear_model_table();
+    clear_texture_table();
+    clear_animation_table();
+    clip_to_surface();
+    set_projection_centre(surface_width() >> 1, surface_height() >> 1);
+    set_surface_depth(16);
+    bind_streams();
+    for (const char* name : START_TEXTURES)
+        load_texture(name);
+    // The counter starts at 0 with the program; setting it here gives every
+    // setup in one process the same texture order (walker i wears slot (i+1)%3).
+    model_load_counter = 0;
+    load_walkers();
+    convert_colours();
+    set_clear_colour(0, 16, 16);
+    scene.active = true;
+}
+
+void teardown_scene() {
+    if (!scene.active) return;
+    scene.active = false;
+    free_animation_table();
+    free_texture_table();
+    free_model_table();
+    free_render_store();
+    free_math_tables();
+    free_frame_surface();
+}
+
+void run_frame(WindowHost* window) {
+    if (!scene.active) return;
+    acquire_window_dc(window);
+    clear_frame_surface();
+    move_walkers();
+    transform_pass();
+    step_animations();
+    // Without pixels the rasterisers have nowhere to write; the scene still
+    // advanced above, so frame N shows the same state whether drawn or not.
+    if (surface_pixels()) depth_pass();
+    present_frame();
+    scene.frames += 1;
+}
+
+void start_jump() {
+    if (!scene.active) return;
+    JumpSequence& j = scene.jump;
+    if (j.walker != -1) return;
+    const int32_t r = random_next();
+    const int32_t chosen = r % WALKER_COUNT;
+    const Vector4* pos = model_position(scene.walkers[static_cast<std::size_t>(chosen)].model);
+    if (!pos) return; // a walker without a model cannot jump
+    j.walker = chosen;
+    j.phase = JUMP_PHASE_OUT;
+    j.frame = 0;
+    j.source[0] = pos->x;
+    j.source[1] = pos->y;
+    j.source[2] = pos->z;
+    std::copy(JUMP_TARGET.begin(), JUMP_TARGET.end(), j.target);
+}
+
+bool scene_active() {
+    return scene.active;
+}
+const std::array<Walker, WALKER_COUNT>& walkers() {
+    return scene.walkers;
+}
+const JumpSequence& jump_sequence() {
+    return scene.jump;
+}
+int64_t frames_drawn() {
+    return scene.frames;
+}
+
+} // namespace walkers
