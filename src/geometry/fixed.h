@@ -54,7 +54,7 @@ constexpr int32_t wrap_add(int32_t a, int32_t b) {
 constexpr int32_t wrap_sub(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
-// Low 32 bits of a << n (n in 0..31), as the spec's "shift left keeps the low bits".
+// Low 32 bits of a << n (n in 0..31): bits shifted out of the top are dropped.
 constexpr int32_t wrap_shl(int32_t a, int32_t n) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) << n);
 }
