@@ -2,8 +2,9 @@
 //
 // read_whole_file returns the file's bytes followed by four NUL bytes (so text
 // readers always meet a terminator); `size` is the file's length without them.
-// A file that cannot be opened or read gives ok == false, an empty buffer, and
-// one line on standard error naming the file.
+// A file that cannot be opened or read (missing, a directory, a read error) gives
+// ok == false, size 0 and just the four NUL bytes, after one line on standard
+// error naming the file. That line is the only output the asset readers make.
 #pragma once
 
 #include <cstddef>
@@ -20,7 +21,8 @@ struct FileImage {
 
 FileImage read_whole_file(const std::string& path);
 
-// Where loader diagnostics go (standard error unless a test redirects them).
+// One line on standard error naming a file that could not be read. It goes
+// through std::cerr, so a test can capture or silence it.
 void report_unreadable(const std::string& path);
 
 } // namespace walkers

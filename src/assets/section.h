@@ -2,12 +2,24 @@
 //
 // A file is a run of sections: name, count, format string, count records of the
 // fields the format names (F float, I and L int, V four floats, S text), and a
-// closing token. parse_section_file turns it into a SectionBlob: each section as
-// name_size, padded name, count, next_offset, records; then a -1 terminator word.
-// Limits: tokens of up to 51 characters (longer ones are cut), format strings of
-// up to 31, blobs of up to SECTION_BLOB_CAPACITY bytes (a section that does not
-// fit is dropped, as an incomplete one is). An unreadable file gives a blob that
-// holds only the terminator.
+// closing token (optional after the last section). Tokens are runs of
+// non-whitespace; "//" where a token would begin comments out the rest of the
+// line; the text ends at its first NUL. parse_section_file turns it into a
+// SectionBlob: each section as name_size, padded name, count, next_offset,
+// records; then a -1 terminator word. A padded size is the smallest multiple of
+// four greater than the text's length (room for its NUL).
+//
+// Numbers convert like a formatted scan of one value: the longest leading number
+// of the token counts, the rest is ignored, and a token that does not start with
+// a number leaves the field 0. Integers keep the low 32 bits of the value written
+// (for I and L alike, since the field is 32-bit); floats convert as strtof does,
+// independent of the locale. A count that is not a number reads 0.
+//
+// Limits: tokens are cut to 51 characters and format strings to 31 (the rest of
+// an over-long token is skipped, not read as the next token); a blob holds at
+// most SECTION_BLOB_CAPACITY bytes, and a section that does not fit is dropped
+// as one that the text ends in is: the blob ends after the last complete section
+// that fits. An unreadable file gives a blob holding only the terminator.
 #pragma once
 
 #include <cstdint>
@@ -29,16 +41,27 @@ struct SectionBlob {
 SectionBlob parse_section_text(const char* text); // NUL-terminated text
 SectionBlob parse_section_file(const std::string& path);
 
-// Tokenizer over NUL-terminated text; a null position means "none" (exhausted).
+// Padded size of a text of n characters: (n + 4) with the two low bits cleared.
+constexpr int32_t padded_size(int32_t n) {
+    return (n + 4) & ~3;
+}
+
+// Tokenizer over NUL-terminated text; a null position means "none" (exhausted),
+// and every operation given none returns none and stores nothing.
 const char* skip_blank(const char* pos);
-// Copies the token (cut to capacity - 1 characters) and a NUL into dst.
+// Copies the token (cut to capacity - 1 characters) and a NUL into dst and
+// returns the position just after the whole token.
 const char* read_token(const char* pos, char* dst, int32_t capacity);
+// One token converted as "%d", "%f" or "%ld"; dst is left alone when the token
+// does not start with a number.
 const char* read_int(const char* pos, int32_t& dst);
 const char* read_float(const char* pos, float& dst);
 const char* read_long(const char* pos, int32_t& dst);
 
 // A section is a byte offset into the blob. Accessors never read past the blob:
-// a section whose words would do so reads as the terminator.
+// a section whose words would do so reads as the terminator (name_size -1,
+// empty name, count 0, no records), and next_section of the terminator is the
+// terminator again.
 struct SectionView {
     const SectionBlob* blob;
     int32_t offset;
@@ -55,5 +78,9 @@ SectionView next_section(SectionView s);
 // Field readers for fixed-stride records: little-endian words at byte `at`.
 int32_t record_int(const uint8_t* record, int32_t at);
 float record_float(const uint8_t* record, int32_t at);
+
+// A converted asset float truncated toward zero. Values beyond the 32-bit range
+// saturate and NaN gives 0, where a plain conversion would be undefined.
+int32_t truncate_to_int32(double value);
 
 } // namespace walkers

@@ -1,0 +1,55 @@
+// file.cpp - whole-file reads for the asset loaders.
+#include "assets/file.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+namespace walkers {
+
+namespace {
+
+constexpr std::size_t TERMINATOR_BYTES = 4;
+constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+FileImage unreadable(const std::string& path) {
+    report_unreadable(path);
+    FileImage image;
+    image.bytes.assign(TERMINATOR_BYTES, 0);
+    return image;
+}
+
+} // namespace
+
+// The file is read to its end in chunks rather than sized with seek and tell:
+// a directory opens fine on some systems and reports a nonsense length, and a
+// read error must not pass for a short file.
+FileImage read_whole_file(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return unreadable(path);
+    FileImage image;
+    std::size_t used = 0;
+    for (;;) {
+        image.bytes.resize(used + READ_CHUNK);
+        const std::size_t got = std::fread(image.bytes.data() + used, 1, READ_CHUNK, file.get());
+        used += got;
+        if (got < READ_CHUNK) break;
+    }
+    if (std::ferror(file.get())) return unreadable(path);
+    image.bytes.resize(used + TERMINATOR_BYTES);
+    for (std::size_t k = 0; k < TERMINATOR_BYTES; ++k)
+        image.bytes[used + k] = 0;
+    image.size = used;
+    image.ok = true;
+    return image;
+}
+
+void report_unreadable(const std::string& path) {
+    std::cerr << "walkers: cannot read \"" << path << "\"\n";
+}
+
+} // namespace walkers
