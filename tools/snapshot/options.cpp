@@ -1,0 +1,109 @@
+// options.cpp - strict parsing of the snapshot tool's arguments.
+#include "options.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "geometry/trig.h"
+
+namespace walkers {
+
+namespace {
+
+// The whole text must be a decimal number without sign or spaces.
+std::optional<int64_t> parse_count(const std::string& text) {
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc{} || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> parse_size(const std::string& text, SnapshotOptions& o) {
+    const auto cross = text.find('x');
+    if (cross == std::string::npos) return "malformed --size '" + text + "' (expected WxH)";
+    const auto w = parse_count(text.substr(0, cross));
+    const auto h = parse_count(text.substr(cross + 1));
+    if (!w || !h) return "malformed --size '" + text + "' (expected WxH)";
+    if (*w < 1 || *h < 1) return "--size '" + text + "' must be at least 1x1";
+    if (*w > MAX_SURFACE_WIDTH || *h > MAX_SURFACE_HEIGHT) {
+        return "--size '" + text + "' exceeds " + std::to_string(MAX_SURFACE_WIDTH) + "x" +
+               std::to_string(MAX_SURFACE_HEIGHT);
+    }
+    o.width = static_cast<int32_t>(*w);
+    o.height = static_cast<int32_t>(*h);
+    return std::nullopt;
+}
+
+// Applies one option with its value; the message when it is refused.
+std::optional<std::string> apply(const std::string& name, const std::string& value,
+                                 SnapshotOptions& o) {
+    if (name == "--data") {
+        if (value.empty()) return std::string("--data needs a folder");
+        o.data_dir = value;
+    } else if (name == "--size") {
+        return parse_size(value, o);
+    } else if (name == "--frames") {
+        const auto n = parse_count(value);
+        if (!n || *n < 0) return "--frames '" + value + "' is not a number of frames >= 0";
+        o.frames = *n;
+    } else if (name == "--click") {
+        const auto f = parse_count(value);
+        if (!f || *f < 1) return "--click '" + value + "' is not a frame number >= 1";
+        o.clicks.push_back(*f);
+    } else if (name == "--bmp") {
+        if (value.empty()) return std::string("--bmp needs a file name");
+        o.bmp_path = value;
+    } else if (name == "--state") {
+        if (value.empty()) return std::string("--state needs a file name or -");
+        o.state_path = value;
+    }
+    return std::nullopt;
+}
+
+bool takes_value(const std::string& name) {
+    return name == "--data" || name == "--size" || name == "--frames" || name == "--click" ||
+           name == "--bmp" || name == "--state";
+}
+
+} // namespace
+
+ParsedOptions parse_options(std::span<const std::string> args) {
+    ParsedOptions result;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            result.options.help = true;
+            continue;
+        }
+        if (!takes_value(name)) {
+            result.error = "unknown option '" + name + "'";
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = "missing value for " + name;
+            return result;
+        }
+        if (auto problem = apply(name, args[++i], result.options)) {
+            result.error = *problem;
+            return result;
+        }
+    }
+    std::sort(result.options.clicks.begin(), result.options.clicks.end());
+    result.ok = true;
+    return result;
+}
+
+const char* snapshot_usage() {
+    return "usage: walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...\n"
+           "                        [--bmp FILE] [--state FILE]\n"
+           "  --data DIR    asset folder, made the working directory (default: the demo's)\n"
+           "  --size WxH    surface size (default 512x461)\n"
+           "  --frames N    frames to run (default 1)\n"
+           "  --click F     left click just before frame F (from 1); repeatable\n"
+           "  --bmp FILE    write the last frame as a 16-bit BMP\n"
+           "  --state FILE  one JSON line per frame ('-' for standard output)\n";
+}
+
+} // namespace walkers

@@ -1,0 +1,41 @@
+// options.h - the command line of walkers-snapshot.
+//
+//   walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...
+//                    [--bmp FILE] [--state FILE]
+//
+// parse_options never throws and never exits: a bad command line comes back as
+// ok == false with a one-line message naming the problem. Sizes must lie in
+// 1..MAX_SURFACE_WIDTH x 1..MAX_SURFACE_HEIGHT, frames must be >= 0, click frames
+// >= 1 (counted from 1; a click is given just before that frame). Later options
+// override earlier ones; clicks accumulate and come back sorted.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace walkers {
+
+struct SnapshotOptions {
+    std::optional<std::string> data_dir; // none: the demo's own lookup
+    int32_t width = 512;
+    int32_t height = 461;
+    int64_t frames = 1;
+    std::vector<int64_t> clicks;
+    std::string bmp_path;   // empty: no picture
+    std::string state_path; // empty: no state; "-": standard output
+    bool help = false;
+};
+
+struct ParsedOptions {
+    bool ok = false;
+    SnapshotOptions options;
+    std::string error;
+};
+
+ParsedOptions parse_options(std::span<const std::string> args);
+const char* snapshot_usage();
+
+} // namespace walkers
