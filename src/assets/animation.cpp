@@ -1,0 +1,230 @@
+// animation.cpp - animation slots: the animation file loader and playback steps.
+#include "assets/animation.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+#include "assets/model.h"
+#include "assets/section.h"
+
+namespace walkers {
+
+namespace {
+
+constexpr int32_t HEAD_RECORD_BYTES = 16;
+constexpr int32_t SEEK_RECORD_BYTES = KEYFRAME_BYTES;
+constexpr int32_t DAT_RECORD_BYTES = 16;
+constexpr int32_t VECTOR_BYTES = 16;
+
+std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
+
+// The records of a fixed-stride section that really lie in the blob: a format
+// string that makes shorter records than the loader expects gives fewer.
+int32_t usable_records(SectionView s, int32_t stride) {
+    const int32_t count = section_count(s);
+    if (count <= 0) return 0;
+    return std::min(count, section_records_size(s) / stride);
+}
+
+// One load in progress. The record exists once a head section was accepted.
+struct AnimationLoad {
+    int32_t index = 0;
+    std::unique_ptr<AnimationSlot> record;
+    int32_t pose_count = 0;
+    bool poses_read = false;
+};
+
+bool head_fits(int64_t keys, int64_t parts, int64_t poses) {
+    if (keys < 0 || parts < 0 || poses < 0) return false;
+    return keys * KEYFRAME_BYTES + (poses + 1) * parts * VECTOR_BYTES <= ANIMATION_ROOM_BYTES;
+}
+
+// A later head starts the record afresh, as a new allocation would; a head
+// beyond the room leaves no record, so the sections after it are ignored.
+void read_head(AnimationLoad& load, SectionView s) {
+    if (usable_records(s, HEAD_RECORD_BYTES) < 1) return;
+    const uint8_t* r = section_records(s);
+    const int32_t keys = record_int(r, 0);
+    const int32_t parts = record_int(r, 8);
+    const int32_t poses = record_int(r, 12);
+    load.record.reset();
+    load.poses_read = false;
+    if (!head_fits(keys, parts, poses)) return;
+
+    auto record = std::make_unique<AnimationSlot>();
+    record->index = load.index;
+    record->head_value = record_int(r, 4);
+    record->parts = parts;
+    record->keys.assign(static_cast<size_t>(keys), Keyframe{0, 0, NO_KEY, NO_POSE, {}});
+    record->poses.assign(static_cast<size_t>(poses) * static_cast<size_t>(parts), Vector4{});
+    record->from_pose.assign(static_cast<size_t>(parts), Vector4{});
+    load.pose_count = poses;
+    load.record = std::move(record);
+}
+
+// Key j from record j; records beyond the head's key count have no room.
+void read_keys(AnimationLoad& load, SectionView s) {
+    AnimationSlot& a = *load.record;
+    const int32_t n =
+        std::min(usable_records(s, SEEK_RECORD_BYTES), static_cast<int32_t>(a.keys.size()));
+    const uint8_t* records = section_records(s);
+    for (int32_t j = 0; j < n; ++j) {
+        const uint8_t* r = records + j * SEEK_RECORD_BYTES;
+        Keyframe& key = a.keys[static_cast<size_t>(j)];
+        key.duration = record_int(r, 0);
+        key.spare = record_int(r, 4);
+        key.next = record_int(r, 8); // -1 is NO_KEY; other strays are caught later
+        key.pose = record_int(r, 12);
+        for (int32_t k = 0; k < 4; ++k)
+            key.values[k] = truncate_to_int32(static_cast<double>(record_float(r, 16 + 4 * k)));
+    }
+}
+
+bool pose_loaded(const AnimationLoad& load, int32_t pose) {
+    return pose >= 0 && pose < load.pose_count;
+}
+
+const Vector4* pose_of(const AnimationSlot& a, int32_t pose) {
+    return a.poses.data() + static_cast<size_t>(pose) * static_cast<size_t>(a.parts);
+}
+
+// Poses in record order (record r is pose r / parts, part r % parts), then the
+// playback state: key 0 current, its pose saved as the pose to blend towards.
+void read_poses(AnimationLoad& load, SectionView s) {
+    AnimationSlot& a = *load.record;
+    const int32_t n =
+        std::min(usable_records(s, DAT_RECORD_BYTES), static_cast<int32_t>(a.poses.size()));
+    const uint8_t* records = section_records(s);
+    for (int32_t r = 0; r < n; ++r) {
+        const uint8_t* v = records + r * DAT_RECORD_BYTES;
+        a.poses[static_cast<size_t>(r)] =
+            Vector4{degrees_to_angle(record_float(v, 0)), degrees_to_angle(record_float(v, 4)),
+                    degrees_to_angle(record_float(v, 8)), degrees_to_angle(record_float(v, 12))};
+    }
+    a.frame_counter = LOADED_FRAME_COUNTER;
+    a.current = 0;
+    if (!a.keys.empty() && pose_loaded(load, a.keys[0].pose))
+        std::copy_n(pose_of(a, a.keys[0].pose), a.parts, a.from_pose.begin());
+    load.poses_read = true;
+}
+
+// Every key playback can reach from key 0 must name a loaded pose and a loaded
+// next key, or none (then it plays again).
+bool keys_playable(const AnimationLoad& load) {
+    const std::vector<Keyframe>& keys = load.record->keys;
+    if (keys.empty()) return false;
+    std::vector<bool> visited(keys.size(), false);
+    for (int32_t k = 0; !visited[static_cast<size_t>(k)];) {
+        visited[static_cast<size_t>(k)] = true;
+        const Keyframe& key = keys[static_cast<size_t>(k)];
+        if (!pose_loaded(load, key.pose)) return false;
+        if (key.next == NO_KEY) return true;
+        if (key.next < 0 || key.next >= static_cast<int32_t>(keys.size())) return false;
+        k = key.next;
+    }
+    return true;
+}
+
+int32_t blend(int32_t from, int32_t to, int32_t w) {
+    return (wrap_add(wrap_mul(from, w), wrap_mul(to, FIXED_ONE - w)) >> FIXED_SHIFT) & ANGLE_MASK;
+}
+
+// The parts a step may write: those the animation holds and the model has.
+int32_t writable_parts(const AnimationSlot& a, int32_t model) {
+    const ModelSlot* slot = model_slot(model);
+    return slot == nullptr ? 0 : std::min(a.parts, slot->part_count);
+}
+
+} // namespace
+
+void clear_animation_table() {
+    for (auto& entry : animation_table)
+        entry.reset();
+}
+
+void free_animation_table() {
+    clear_animation_table();
+}
+
+const AnimationSlot* animation_slot(int32_t i) {
+    if (i < 0 || i >= ANIMATION_SLOTS) return nullptr;
+    return animation_table[static_cast<size_t>(i)].get();
+}
+
+int32_t degrees_to_angle(float degrees) {
+    // The double product of two floats is exact, so only the truncation rounds.
+    return truncate_to_int32(static_cast<double>(degrees) * static_cast<double>(DEGREES_TO_ANGLE));
+}
+
+namespace {
+
+// Fills entry i from a parsed file; sections are taken in file order.
+void load_from_blob(const SectionBlob& blob, int32_t i) {
+    AnimationLoad load;
+    load.index = i;
+    for (SectionView s = first_section(blob); section_name_size(s) != SECTION_TERMINATOR;
+         s = next_section(s)) {
+        const char* name = section_name(s);
+        if (std::strcmp(name, "SEC_ANIM_HEAD:") == 0) {
+            read_head(load, s);
+        } else if (load.record == nullptr) {
+            continue; // keys and poses before any head have nowhere to go
+        } else if (std::strcmp(name, "SEC_ANIM_SEEK:") == 0) {
+            read_keys(load, s);
+        } else if (std::strcmp(name, "SEC_ANIM_DAT:") == 0) {
+            read_poses(load, s);
+        }
+    }
+    if (load.record != nullptr) load.record->complete = load.poses_read && keys_playable(load);
+    animation_table[static_cast<size_t>(i)] = std::move(load.record);
+}
+
+} // namespace
+
+int32_t load_animation_text(const char* text, int32_t i) {
+    if (i < 0 || i >= ANIMATION_SLOTS) return -1;
+    animation_table[static_cast<size_t>(i)].reset();
+    load_from_blob(parse_section_text(text), i);
+    return i;
+}
+
+int32_t load_animation(const std::string& path, int32_t i) {
+    if (i < 0 || i >= ANIMATION_SLOTS) return -1;
+    animation_table[static_cast<size_t>(i)].reset();
+    load_from_blob(parse_section_file(path), i);
+    return i;
+}
+
+void animation_step(int32_t i) {
+    AnimationSlot* a =
+        i >= 0 && i < ANIMATION_SLOTS ? animation_table[static_cast<size_t>(i)].get() : nullptr;
+    if (a == nullptr || !a->complete) return;
+
+    const Keyframe* key = &a->keys[static_cast<size_t>(a->current)];
+    if (a->frame_counter >= key->duration) {
+        std::copy_n(pose_of(*a, key->pose), a->parts, a->from_pose.begin());
+        if (key->next != NO_KEY) a->current = key->next; // none: the key plays again
+        a->frame_counter = 0;
+        key = &a->keys[static_cast<size_t>(a->current)];
+    }
+    // Here 0 < frame_counter < duration, or frame_counter is 0: w runs 0..1023.
+    int32_t w = 0;
+    if (a->frame_counter > 0 && key->duration > 0)
+        w = static_cast<int32_t>(int64_t{a->frame_counter} * FIXED_ONE / key->duration);
+
+    const Vector4* to = pose_of(*a, key->pose);
+    const int32_t parts = writable_parts(*a, i);
+    for (int32_t p = 0; p < parts; ++p) {
+        Vector4* r = part_rotation(i, p);
+        if (r == nullptr) break;
+        const Vector4& from = a->from_pose[static_cast<size_t>(p)];
+        r->x = blend(from.x, to[p].x, w);
+        r->y = blend(from.y, to[p].y, w);
+        r->z = blend(from.z, to[p].z, w);
+    }
+    a->frame_counter += 1;
+}
+
+} // namespace walkers
