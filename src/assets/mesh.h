@@ -2,10 +2,14 @@
 //
 // A mesh file is an 8-byte header (its size word ends the stream) and typed
 // chunks {type, count: int16; size: uint32 including the header; payload}.
-// load_mesh appends positions (x300, y negated) and texture coordinates (x255)
-// to the streams, emits faces through the store, resolves texture names, and
-// adds the mesh to the model as its next part. Chunks and indices that break the
-// format's limits are skipped; nothing is read outside `data`.
+// load_mesh appends the four corner texcoords, then positions (x300, y negated)
+// and texture coordinates (x255) to the streams, emits faces through the store,
+// resolves texture names, and adds the mesh to the model as its next part.
+// Plain faces take texture model_load_counter and the corner texcoords; textured
+// faces take the selected texture (-1, flat, before any selection) and, when the
+// payload holds a second index list after the vertex indices, per-corner indices
+// into the latest texcoords chunk. Chunks and faces that break the format's
+// limits are skipped; nothing is read outside `data`.
 #pragma once
 
 #include <cstdint>
