@@ -37,6 +37,7 @@ FileImage read_whole_file(const std::string& path) {
         image.bytes.resize(used + READ_CHUNK);
         const std::size_t got = std::fread(image.bytes.data() + used, 1, READ_CHUNK, file.get());
         used += got;
+        if (used > FILE_SIZE_LIMIT) return unreadable(path);
         if (got < READ_CHUNK) break;
     }
     if (std::ferror(file.get())) return unreadable(path);

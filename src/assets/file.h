@@ -5,6 +5,8 @@
 // A file that cannot be opened or read (missing, a directory, a read error) gives
 // ok == false, size 0 and just the four NUL bytes, after one line on standard
 // error naming the file. That line is the only output the asset readers make.
+// Files longer than FILE_SIZE_LIMIT count as unreadable: a name such as a device
+// that never ends must not take all memory.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +14,8 @@
 #include <vector>
 
 namespace walkers {
+
+constexpr std::size_t FILE_SIZE_LIMIT = std::size_t{16} << 20;
 
 struct FileImage {
     std::vector<unsigned char> bytes; // size + 4 bytes, the last four zero
