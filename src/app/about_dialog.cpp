@@ -1,0 +1,56 @@
+// about_dialog.cpp - the About box.
+#include "app/about_dialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace walkers {
+
+namespace {
+
+QString about_text(int64_t frames_drawn) {
+    return QObject::tr("<b>walkers</b><p>Nine animated, textured walkers stroll over a floor, "
+                       "drawn by the demo's own fixed-point software renderer into a 16-bit "
+                       "RGB555 picture.</p>"
+                       "<p><b>Controls</b><br>"
+                       "Left click: send a walker out to the front and back<br>"
+                       "Escape: quit (also here)<br>"
+                       "Demo menu: keep the window on top, unlimited frame rate, about, quit</p>"
+                       "<p>Frames drawn so far: %1</p>")
+        .arg(frames_drawn);
+}
+
+} // namespace
+
+AboutDialog::AboutDialog(int64_t frames_drawn, QWidget* parent) : QDialog(parent) {
+    setObjectName(OBJECT_NAME);
+    setWindowTitle(tr("About walkers"));
+    setModal(true);
+
+    auto* text = new QLabel(about_text(frames_drawn), this);
+    text->setObjectName("aboutText");
+    text->setTextFormat(Qt::RichText);
+    text->setWordWrap(true);
+
+    auto* close_button = new QPushButton(tr("OK"), this);
+    close_button->setObjectName(CLOSE_BUTTON_NAME);
+    close_button->setDefault(true);
+    connect(close_button, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(close_button, 0, Qt::AlignRight);
+}
+
+void AboutDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit programQuitRequested();
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace walkers

@@ -1,0 +1,81 @@
+// fake_scene.h - a stand-in scene that counts the window's calls.
+//
+// setup builds a surface of the host's client size filled with a pattern;
+// run_frame presents it. Each call is counted, and the frame count at the
+// moments of interest is remembered so tests can tell what ran before what.
+#pragma once
+
+#include <QApplication>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "app/scene_calls.h"
+#include "render/surface.h"
+
+namespace walkers::testing {
+
+constexpr uint16_t PATTERN_RED = 0x7c00;
+constexpr uint16_t PATTERN_BLUE = 0x001f;
+
+struct SceneLog {
+    int setups = 0;
+    int teardowns = 0;
+    int64_t frames = 0;
+    int jumps = 0;
+    ClientSize setup_size{0, 0};
+    bool window_visible_at_setup = true;
+    int64_t frames_at_teardown = -1;
+    std::vector<int64_t> frames_at_jumps;
+    std::vector<uint16_t> pixels;
+    std::function<void(int64_t frame)> on_frame; // after each frame is presented
+};
+
+// Left half red, right half blue: enough to see placement and orientation.
+inline void fill_pattern(SceneLog& log) {
+    const auto [w, h] = log.setup_size;
+    log.pixels.assign(static_cast<std::size_t>(w > 0 ? w : 0) * (h > 0 ? h : 0), 0);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            log.pixels[static_cast<std::size_t>(y) * w + x] =
+                x < w / 2 ? PATTERN_RED : PATTERN_BLUE;
+}
+
+inline bool any_window_visible() {
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) return true;
+    return false;
+}
+
+inline SceneCalls counting_scene(SceneLog& log) {
+    return SceneCalls{
+        .setup =
+            [&log](WindowHost* host) {
+                ++log.setups;
+                log.setup_size = host->client_size();
+                log.window_visible_at_setup = any_window_visible();
+                fill_pattern(log);
+            },
+        .teardown =
+            [&log] {
+                ++log.teardowns;
+                log.frames_at_teardown = log.frames;
+            },
+        .run_frame =
+            [&log](WindowHost* host) {
+                ++log.frames;
+                host->begin_frame();
+                host->present(log.pixels, log.setup_size.width, log.setup_size.height);
+                if (log.on_frame) log.on_frame(log.frames);
+            },
+        .start_jump =
+            [&log] {
+                ++log.jumps;
+                log.frames_at_jumps.push_back(log.frames);
+            },
+        .frames_drawn = [&log] { return log.frames; },
+    };
+}
+
+} // namespace walkers::testing
