@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/data_dir.h"
 #include "scene/scene.h"
 #include "scene/snapshot.h"
 #include "scene_assets.h"
@@ -77,6 +78,25 @@ TEST(Bmp16, HeadersPaddingAndBottomUpRows) {
                                           0x01, 0, 0x02, 0, 0xff, 0x7f, 0, 0}));
     EXPECT_TRUE(encode_bmp16(px, 4, 2).empty());
     EXPECT_TRUE(encode_bmp16(px, 0, 0).empty());
+}
+
+TEST(DataDir, WorkingDirectoryFirstThenBesideTheExecutableThenPlainData) {
+    namespace fs = std::filesystem;
+    const fs::path saved = fs::current_path();
+    // getcwd reports resolved paths, so compare against the resolved temp folder.
+    const fs::path root =
+        fs::canonical(fs::temp_directory_path()) / ("walkers-dd-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "cwd");
+    fs::create_directories(root / "bin" / "data");
+    const fs::path exe = root / "bin" / "walkers-demo";
+    fs::current_path(root / "cwd");
+    EXPECT_EQ(locate_data_dir(exe), root / "bin" / "data");
+    EXPECT_EQ(locate_data_dir({}), fs::path("data"));
+    fs::create_directories(root / "cwd" / "data");
+    EXPECT_EQ(locate_data_dir(exe), root / "cwd" / "data");
+    fs::current_path(saved);
+    fs::remove_all(root);
 }
 
 class SnapshotRun : public ::testing::Test {
