@@ -1,0 +1,85 @@
+// bench_frame.cpp - frames per second of the whole scene next to the cost of
+// only clearing the surface and copying it out, on the generated assets.
+//
+// The asset folder is WALKERS_DATA_DIR when set, else the demo's own lookup
+// (the build's bin/data beside this executable). Without assets the benchmarks
+// skip with a message rather than time an empty scene.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "render/surface.h"
+#include "scene/data_dir.h"
+#include "scene/scene.h"
+
+namespace {
+
+using namespace walkers;
+
+constexpr int32_t BENCH_WIDTH = 512;
+constexpr int32_t BENCH_HEIGHT = 461;
+
+std::filesystem::path bench_data_dir() {
+    if (const char* env = std::getenv("WALKERS_DATA_DIR"); env && *env) return env;
+    return locate_data_dir(running_executable_path(nullptr));
+}
+
+// Sets the scene up on the real assets; false (and the state skipped) without them.
+bool setup_on_assets(benchmark::State& state, HeadlessHost& host) {
+    const std::filesystem::path dir = bench_data_dir();
+    std::error_code ec;
+    if (!std::filesystem::exists(dir / "mdt.txt", ec)) {
+        state.SkipWithError(("no generated assets in '" + dir.string() +
+                             "' (build the data generator or set WALKERS_DATA_DIR)")
+                                .c_str());
+        return false;
+    }
+    random_reset();
+    setup_scene(&host, dir.string());
+    if (surface_pixels() == nullptr) {
+        teardown_scene();
+        state.SkipWithError("the frame surface could not be made");
+        return false;
+    }
+    return true;
+}
+
+void BM_RunFrame(benchmark::State& state) {
+    HeadlessHost host(BENCH_WIDTH, BENCH_HEIGHT);
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    if (!setup_on_assets(state, host)) return;
+    for (auto _ : state) {
+        run_frame(&host);
+        benchmark::DoNotOptimize(surface_pixels()[0]);
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    teardown_scene();
+    std::filesystem::current_path(cwd);
+}
+BENCHMARK(BM_RunFrame)->Unit(benchmark::kMicrosecond);
+
+// The floor any frame pays: clear the surface, copy its pixels out once.
+void BM_ClearAndCopy(benchmark::State& state) {
+    HeadlessHost host(BENCH_WIDTH, BENCH_HEIGHT);
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    if (!setup_on_assets(state, host)) return;
+    const std::size_t count = static_cast<std::size_t>(surface_width()) * surface_height();
+    std::vector<uint16_t> copy(count);
+    for (auto _ : state) {
+        clear_frame_surface();
+        std::memcpy(copy.data(), surface_pixels(), count * sizeof(uint16_t));
+        benchmark::ClobberMemory();
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    teardown_scene();
+    std::filesystem::current_path(cwd);
+}
+BENCHMARK(BM_ClearAndCopy)->Unit(benchmark::kMicrosecond);
+
+} // namespace
