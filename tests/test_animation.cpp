@@ -268,6 +268,8 @@ TEST_F(Animation, BrokenFilesMakeNoPlayableRecord) {
         {"keys beyond the room", head_section(8960, 1, 1) + seek + dat, false},
         {"poses beyond the room", head_section(1, 1, 17920) + seek + dat, false},
         {"parts beyond the room", head_section(1, 1 << 28, 16) + seek + dat, false},
+        {"parts and poses whose product overflows",
+         head_section(1, 2147483647, 2147483647) + seek + dat, false},
         {"negative parts", head_section(1, -1, 1) + seek + dat, false},
         {"negative poses", head_section(1, 1, -1) + seek + dat, false},
         {"head without records", "SEC_ANIM_HEAD: 0 IIII end\n" + seek + dat, false},

@@ -36,9 +36,13 @@ struct AnimationLoad {
     bool poses_read = false;
 };
 
+// Whether K keys and P poses of `parts` vectors, plus from_pose, fit the room.
+// Compared term by term, so no product of file values can overflow.
 bool head_fits(int64_t keys, int64_t parts, int64_t poses) {
     if (keys < 0 || parts < 0 || poses < 0) return false;
-    return keys * KEYFRAME_BYTES + (poses + 1) * parts * VECTOR_BYTES <= ANIMATION_ROOM_BYTES;
+    if (keys > ANIMATION_ROOM_BYTES / KEYFRAME_BYTES) return false;
+    const int64_t pose_room = ANIMATION_ROOM_BYTES - keys * KEYFRAME_BYTES;
+    return parts == 0 || poses + 1 <= pose_room / (parts * VECTOR_BYTES);
 }
 
 // A later head starts the record afresh, as a new allocation would; a head
