@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "assets/animation.h"
+#include "assets/file.h"
+#include "assets/mesh.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "assets/section.h"
@@ -119,9 +121,72 @@ int32_t screen_winding(const Primitive& p) {
     return (c.y - b.y) * (b.x - a.x) - (b.y - a.y) * (c.x - b.x);
 }
 
-// The face quad of a walker's head: of the head part's face-textured quads, the
-// one whose corners lie furthest forward (smallest z) on average.
-const Primitive* head_front_face(const ModelSlot& m, int32_t face_texture) {
+// Mesh file names of the model, from its object list.
+std::vector<std::string> mesh_files() {
+    std::vector<std::string> names;
+    const SectionBlob blob = parse_section_file("mdt.txt");
+    for (SectionView s = first_section(blob); section_name_size(s) != SECTION_TERMINATOR;
+         s = next_section(s)) {
+        if (std::string(section_name(s)) != "SEC_M_OBJ:") continue;
+        const uint8_t* r = section_records(s);
+        for (int32_t i = 0; i < section_count(s); ++i) {
+            names.emplace_back(reinterpret_cast<const char*>(r + 4));
+            r += 4 + record_int(r, 0);
+        }
+    }
+    return names;
+}
+
+// Faces a mesh file declares in its face chunks (the loader drops broken ones silently).
+int32_t declared_faces(const std::string& name) {
+    const FileImage file = read_whole_file(name);
+    int32_t faces = 0;
+    std::size_t at = 8;
+    while (at + 8 <= file.size) {
+        const int16_t type = static_cast<int16_t>(file.bytes[at] | file.bytes[at + 1] << 8);
+        const int16_t count = static_cast<int16_t>(file.bytes[at + 2] | file.bytes[at + 3] << 8);
+        const uint32_t size = static_cast<uint32_t>(record_int(file.bytes.data() + at, 4));
+        if (type >= CHUNK_TRIANGLES && type <= CHUNK_TEXTURED_QUADS && type != CHUNK_TEXCOORDS)
+            faces += count;
+        if (size < 8) break;
+        at += size;
+    }
+    return faces;
+}
+
+// Colours of the face texture under a quad's texture coordinates.
+int32_t colours_under(const Primitive& p, int32_t slot) {
+    const TextureSlot& t = *texture_slot(slot);
+    const int16_t* uv = primitive_texcoords(p);
+    int32_t u0 = 255, v0 = 255, u1 = 0, v1 = 0;
+    for (int32_t k = 0; k < 4; ++k) {
+        u0 = std::min(u0, texcoords[uv[k]].x), u1 = std::max(u1, texcoords[uv[k]].x);
+        v0 = std::min(v0, texcoords[uv[k]].y), v1 = std::max(v1, texcoords[uv[k]].y);
+    }
+    std::set<uint16_t> seen;
+    for (int32_t v = (v0 << t.height_shift) >> 8; v <= (v1 << t.height_shift) >> 8; ++v)
+        for (int32_t u = (u0 << t.width_shift) >> 8; u <= (u1 << t.width_shift) >> 8; ++u)
+            seen.insert(t.pixels[(v << t.width_shift) + u]);
+    return static_cast<int32_t>(seen.size());
+}
+
+// Lowest screen row of a walker's vertices after the transform pass.
+int32_t lowest_row(const ModelSlot& m) {
+    const auto [first, end] = vertex_range(m);
+    int32_t bottom = current_store()->screen_vertices[first].y;
+    for (int32_t i = first; i < end; ++i)
+        bottom = std::max(bottom, current_store()->screen_vertices[i].y);
+    return bottom;
+}
+
+// Signed difference of two angles in 0..1023, the short way round.
+int32_t angle_step(int32_t from, int32_t to) {
+    return ((to - from + 512) & 1023) - 512;
+}
+
+// Of the head part's face-textured quads, the one whose corners lie furthest
+// forward (smallest z) on average, or furthest back.
+const Primitive* head_face(const ModelSlot& m, int32_t face_texture, bool front) {
     const ModelPart& head = m.parts[HEAD_PART];
     const Primitive* found = nullptr;
     int32_t found_z = 0;
@@ -133,7 +198,7 @@ const Primitive* head_front_face(const ModelSlot& m, int32_t face_texture) {
             if (v[k] < head.first_vertex || v[k] >= head.first_vertex + head.vertex_count) return;
             z += positions[v[k]].z;
         }
-        if (found == nullptr || z < found_z) {
+        if (found == nullptr || (front ? z < found_z : z > found_z)) {
             found = &p;
             found_z = z;
         }
@@ -240,13 +305,64 @@ TEST_F(DataFolder, WalkerStandsASixthOfTheSurfaceTallOnTheFloorFacingTheViewer) 
     EXPECT_NEAR(bottom, floor_y, 2) << "the soles are not on the floor";
     EXPECT_NEAR(bottom - top, SURFACE_HEIGHT / 6, SURFACE_HEIGHT / 24);
 
-    const Primitive* front = head_front_face(model(0), find_texture("face4.bmp"));
+    const Primitive* front = head_face(model(0), find_texture("face4.bmp"), true);
     ASSERT_NE(front, nullptr);
     EXPECT_GT(screen_winding(*front), 0) << "the face is culled while facing the viewer";
     model_rotation(loaded_.models[0])->y = 512;
     transform_pass();
     EXPECT_LT(screen_winding(*front), 0) << "the face shows through the back of the head";
     model_rotation(loaded_.models[0])->y = 0;
+}
+
+TEST_F(DataFolder, EveryDeclaredFaceReachesTheStore) {
+    int32_t faces = 0;
+    const std::vector<std::string> files = mesh_files();
+    ASSERT_EQ(files.size(), static_cast<std::size_t>(PARTS));
+    for (const std::string& name : files)
+        faces += declared_faces(name);
+    EXPECT_EQ(current_store()->primitive_count, WALKERS * faces);
+}
+
+TEST_F(DataFolder, HeadShowsTheFaceInFrontAndPlainerHairBehind) {
+    const int32_t face = find_texture("face4.bmp");
+    const Primitive* front = head_face(model(1), face, true);
+    const Primitive* back = head_face(model(1), face, false);
+    ASSERT_NE(front, nullptr);
+    ASSERT_NE(back, nullptr);
+    // Skin, hair, eye whites, irises, pupils, lips and cheeks against hair and nape.
+    EXPECT_GE(colours_under(*front, face), 7);
+    EXPECT_LT(colours_under(*back, face), colours_under(*front, face));
+}
+
+TEST_F(DataFolder, WalkPlaysSmoothlyAndRepeatsUnderThePlayer) {
+    const int32_t w = 1;
+    const ModelSlot& m = model(w);
+    std::vector<int32_t> legs;
+    const std::size_t cycle = animation_slot(loaded_.animations[w])->keys.size();
+    for (std::size_t step = 0; step < 2 * cycle + 1; ++step) {
+        animation_step(loaded_.animations[w]);
+        legs.push_back(m.parts[UPPER_LEG_L].rotation.x);
+    }
+    for (std::size_t i = 1; i < legs.size(); ++i) {
+        // About 4 degrees a frame at most: no jumps between keys, no running back.
+        EXPECT_LE(std::abs(angle_step(legs[i - 1], legs[i])), 12) << "step " << i;
+        if (i + cycle < legs.size()) {
+            EXPECT_EQ(legs[i], legs[i + cycle]) << "step " << i;
+        }
+    }
+}
+
+TEST_F(DataFolder, FeetStayOnTheFloorThroughTheWholeCycle) {
+    const int32_t w = 2;
+    const int32_t floor_y = CENTRE_Y + 100 * 256 / (500 + 75 + 256);
+    const std::size_t cycle = animation_slot(loaded_.animations[w])->keys.size();
+    for (std::size_t step = 0; step < cycle; ++step) {
+        animation_step(loaded_.animations[w]);
+        transform_pass();
+        const int32_t bottom = lowest_row(model(w));
+        EXPECT_LE(bottom, floor_y + 2) << "step " << step << ": a foot sinks into the floor";
+        EXPECT_GE(bottom, floor_y - 4) << "step " << step << ": both feet in the air";
+    }
 }
 
 } // namespace
