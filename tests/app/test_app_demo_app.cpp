@@ -221,4 +221,4 @@ void DemoAppTest::framesArePresentedOneToOneWithWhiteBeyond() {
 }
 
 QTEST_MAIN(DemoAppTest)
-#include "test_demo_app.moc"
+#include "test_app_demo_app.moc"

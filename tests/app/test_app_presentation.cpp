@@ -153,4 +153,4 @@ void PresentationTest::implausibleRefreshRatesFallBackTo60Hz() {
 }
 
 QTEST_MAIN(PresentationTest)
-#include "test_presentation.moc"
+#include "test_app_presentation.moc"

@@ -245,4 +245,4 @@ void MainWindowTest::escapeInAboutBoxAsksTheProgramToQuit() {
 }
 
 QTEST_MAIN(MainWindowTest)
-#include "test_main_window.moc"
+#include "test_app_main_window.moc"

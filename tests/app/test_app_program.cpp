@@ -96,4 +96,4 @@ void ProgramTest::missingDataIsReportedWithFileNames() {
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)
-#include "test_program.moc"
+#include "test_app_program.moc"
