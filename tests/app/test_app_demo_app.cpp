@@ -1,9 +1,11 @@
 // Tests of the window and the frame loop together: how the program ends and
 // with which code, what tears the scene down, when frames run and when not.
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -50,6 +52,7 @@ private slots:
     void aClickIsHandledBeforeTheNextFrame();
     void frameLimitEndsAfterExactlyThatManyFrames();
     void unlimitedCommandSwitchesTheLoop();
+    void pacedFramesComeNoFasterThanTheRefreshRate();
     void framesArePresentedOneToOneWithWhiteBeyond();
 };
 
@@ -195,6 +198,24 @@ void DemoAppTest::unlimitedCommandSwitchesTheLoop() {
     DemoApp fast(walkers::testing::counting_scene(other), unlimited());
     QVERIFY(command_action(fast.window(), 40004)->isChecked());
     QVERIFY(fast.loop().unlimited());
+}
+
+void DemoAppTest::pacedFramesComeNoFasterThanTheRefreshRate() {
+    SceneLog log;
+    DemoApp demo(walkers::testing::counting_scene(log));
+    guard_against_hangs(demo);
+    QElapsedTimer clock;
+    log.on_frame = [&](int64_t frame) {
+        if (frame == 1) clock.start();
+        if (clock.isValid() && clock.elapsed() >= 250) demo.loop().quit(0);
+    };
+    QCOMPARE(demo.exec(), 0);
+    const auto interval = refresh_interval(demo.window().screen()->refreshRate());
+    const auto elapsed = std::chrono::nanoseconds(clock.nsecsElapsed());
+    // A slow machine may draw fewer frames, never more: frame 1 starts the clock.
+    QVERIFY2(log.frames - 1 <= elapsed / interval + 1,
+             qPrintable(QString("%1 frames in %2 ms").arg(log.frames).arg(elapsed.count() / 1e6)));
+    QVERIFY(log.frames >= 2);
 }
 
 void DemoAppTest::framesArePresentedOneToOneWithWhiteBeyond() {
