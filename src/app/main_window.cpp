@@ -17,6 +17,11 @@ MainWindow::MainWindow(SceneCalls scene, bool unlimited_frame_rate, QWidget* par
     : QMainWindow(parent), scene_(std::move(scene)), view_(new FrameView(this)), host_(view_) {
     setWindowTitle(QStringLiteral("TEST"));
     setCentralWidget(view_);
+    // The view keeps the keyboard focus (it passes keys on to the window): a
+    // menu bar used from the keyboard then hands the focus back to it instead
+    // of keeping it and swallowing every later Escape.
+    view_->setFocusPolicy(Qt::StrongFocus);
+    view_->setFocus();
     createMenus(unlimited_frame_rate);
     connect(view_, &FrameView::leftButtonPressed, this, [this] {
         if (!torn_down_) scene_.start_jump();

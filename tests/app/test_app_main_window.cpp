@@ -53,6 +53,7 @@ private slots:
     void onlyTheLeftButtonStartsAJump();
     void escapeAndQuitCommandAskForExitZeroWithoutTeardown();
     void otherKeysDoNotQuit();
+    void escapeStillQuitsAfterTheMenuWasUsedFromTheKeyboard();
     void closingTearsDownOnceThenAsksForExitZero();
     void aboutBoxIsModalAndClosesWithItsButton();
     void escapeInAboutBoxAsksTheProgramToQuit();
@@ -173,6 +174,26 @@ void MainWindowTest::otherKeysDoNotQuit() {
     QCOMPARE(quits.count(), 0);
     QCOMPARE(log.jumps, 0);
     QVERIFY(window.isVisible());
+}
+
+void MainWindowTest::escapeStillQuitsAfterTheMenuWasUsedFromTheKeyboard() {
+    SceneLog log;
+    MainWindow window(walkers::testing::counting_scene(log));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy quits(&window, &MainWindow::quitRequested);
+
+    // Keys through the window system, as a user types them: Alt+D opens the
+    // menu, Escape closes it and leaves the menu bar's keyboard mode.
+    QTest::keyClick(window.windowHandle(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    for (int i = 0; i < 3 && quits.isEmpty(); ++i)
+        QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    QCOMPARE(quits.count(), 1);
+    QCOMPARE(quits.at(0).at(0).toInt(), 0);
 }
 
 void MainWindowTest::closingTearsDownOnceThenAsksForExitZero() {
