@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-${WALKERS_FUZZ_SECONDS:-20}}
-build=${WALKERS_FUZZ_BUILD:-build-fuzz}
+build=$(realpath -m "${WALKERS_FUZZ_BUILD:-build-fuzz}")
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DWALKERS_BUILD_FUZZ=ON -DWALKERS_BUILD_APP=OFF -DWALKERS_BUILD_TESTS=OFF \
     -DWALKERS_BUILD_BENCH=OFF >/dev/null
