@@ -51,12 +51,10 @@ private slots:
     void setupRunsOnceBeforeShowWithTheViewSize();
     void alwaysOnTopCheckMarkFollowsOverTwoToggles();
     void onlyTheLeftButtonStartsAJump();
-    void escapeAndQuitCommandAskForExitZeroWithoutTeardown();
     void otherKeysDoNotQuit();
     void escapeStillQuitsAfterTheMenuWasUsedFromTheKeyboard();
     void closingTearsDownOnceThenAsksForExitZero();
     void aboutBoxIsModalAndClosesWithItsButton();
-    void escapeInAboutBoxAsksTheProgramToQuit();
 };
 
 void MainWindowTest::titleSizeAndNames() {
@@ -144,24 +142,6 @@ void MainWindowTest::onlyTheLeftButtonStartsAJump() {
     QCOMPARE(log.jumps, 2); // one per press, none for the release
 }
 
-void MainWindowTest::escapeAndQuitCommandAskForExitZeroWithoutTeardown() {
-    SceneLog log;
-    MainWindow window(walkers::testing::counting_scene(log));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy quits(&window, &MainWindow::quitRequested);
-
-    QTest::keyClick(&window, Qt::Key_Escape);
-    QCOMPARE(quits.count(), 1);
-    QCOMPARE(quits.at(0).at(0).toInt(), 0);
-
-    command_action(window, 40001)->trigger();
-    QCOMPARE(quits.count(), 2);
-    QCOMPARE(quits.at(1).at(0).toInt(), 0);
-    QCOMPARE(log.teardowns, 0);
-    QVERIFY(!window.sceneTornDown());
-}
-
 void MainWindowTest::otherKeysDoNotQuit() {
     SceneLog log;
     MainWindow window(walkers::testing::counting_scene(log));
@@ -246,22 +226,6 @@ void MainWindowTest::aboutBoxIsModalAndClosesWithItsButton() {
     QVERIFY(inspected);
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(quits.count(), 0);
-    QCOMPARE(log.teardowns, 0);
-}
-
-void MainWindowTest::escapeInAboutBoxAsksTheProgramToQuit() {
-    SceneLog log;
-    MainWindow window(walkers::testing::counting_scene(log));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy quits(&window, &MainWindow::quitRequested);
-
-    with_modal_dialog([&] { command_action(window, 40002)->trigger(); },
-                      [](AboutDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-
-    QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(quits.count(), 1);
-    QCOMPARE(quits.at(0).at(0).toInt(), 0);
     QCOMPARE(log.teardowns, 0);
 }
 
