@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "render/clip_pass.h"
 #include "render/surface.h"
 
 namespace walkers {
@@ -21,10 +22,6 @@ namespace {
 // 8.8 fixed point: 8 fraction bits.
 constexpr int32_t EDGE_SHIFT = 8;
 constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
-
-bool same_point(ClipPoint a, ClipPoint b) {
-    return a.x == b.x && a.y == b.y;
-}
 
 // One "outside" state per vertex and pass: negative and beyond-the-limit alike.
 // The unsigned compare folds x < 0 into x > clip_width.
@@ -55,36 +52,6 @@ ClipPoint cross_y(ClipPoint i, ClipPoint o, int32_t limit) {
     const int32_t d = i.y >= o.y ? wrap_add(dy, 1) : wrap_sub(dy, 1);
     const int32_t m = safe_div(wrap_mul(wrap_sub(i.x, o.x), EDGE_ONE), d);
     return {wrap_add(o.x, wrap_mul(wrap_sub(b, o.y), m) >> EDGE_SHIFT), b};
-}
-
-// One clip pass over the m vertices that point(k) yields. Each inside edge writes
-// its end vertex, so the output starts with vertex 1. Writes stop at the
-// capacity of `out`; only non-convex input can get there.
-template <typename PointAt, typename Outside, typename Cross>
-int32_t clip_pass(int32_t m, PointAt point, Outside outside, Cross cross,
-                  std::span<ClipPoint> out) {
-    const auto capacity = static_cast<int32_t>(out.size());
-    int32_t count = 0;
-    auto write = [&](ClipPoint p) {
-        if (count < capacity) out[static_cast<std::size_t>(count++)] = p;
-    };
-    for (int32_t k = 0; k < m; ++k) {
-        const ClipPoint s = point(k);
-        const ClipPoint e = point(k + 1 == m ? 0 : k + 1);
-        const bool s_out = outside(s);
-        const bool e_out = outside(e);
-        if (!s_out && !e_out) {
-            write(e);
-        } else if (s_out && !e_out) {
-            const ClipPoint p = cross(e, s);
-            write(p);
-            if (!same_point(p, e)) write(e);
-        } else if (!s_out && e_out) {
-            const ClipPoint p = cross(s, e);
-            if (!same_point(p, s)) write(p);
-        }
-    }
-    return count;
 }
 
 int32_t clip_to_limits(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out,

@@ -58,7 +58,9 @@ struct Primitive {
 };
 static_assert(sizeof(Primitive) == 16);
 
-inline int32_t primitive_corners(const Primitive& p) { return p.kind & PRIM_VERTEX_COUNT_MASK; }
+inline int32_t primitive_corners(const Primitive& p) {
+    return p.kind & PRIM_VERTEX_COUNT_MASK;
+}
 // Index arrays of a record; the record must be a triangle or quad of the store.
 int16_t* primitive_vertices(Primitive& p);
 int16_t* primitive_colours(Primitive& p);

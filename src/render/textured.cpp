@@ -14,6 +14,7 @@
 
 #include "assets/texture.h"
 #include "geometry/trig.h"
+#include "render/clip_pass.h"
 #include "render/flat.h"
 
 namespace walkers {
@@ -68,10 +69,6 @@ int32_t boundary(int32_t coordinate, int32_t limit) {
     return coordinate < 0 ? 0 : limit;
 }
 
-bool same_point(const ClipVertex& a, const ClipVertex& b) {
-    return a.x == b.x && a.y == b.y;
-}
-
 // Where the edge from outside end o to inside end i meets x = B, u and v
 // interpolated along it; always computed from the outside end.
 ClipVertex cross_x(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
@@ -88,35 +85,6 @@ ClipVertex cross_y(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
     const int32_t t = wrap_sub(b, o.y);
     return {moved(o.x, t, slope(i.x, o.x, d)), b, moved(o.u, t, slope(i.u, o.u, d)),
             moved(o.v, t, slope(i.v, o.v, d))};
-}
-
-// One clip pass: each inside edge writes its end vertex, so the output starts
-// with vertex 1; one "outside" state per vertex. Writes stop at the capacity.
-template <typename VertexAt, typename Outside, typename Cross>
-int32_t clip_pass(int32_t m, VertexAt vertex, Outside outside, Cross cross,
-                  std::span<ClipVertex> out) {
-    const auto capacity = static_cast<int32_t>(out.size());
-    int32_t count = 0;
-    auto write = [&](const ClipVertex& p) {
-        if (count < capacity) out[static_cast<std::size_t>(count++)] = p;
-    };
-    for (int32_t k = 0; k < m; ++k) {
-        const ClipVertex s = vertex(k);
-        const ClipVertex e = vertex(k + 1 == m ? 0 : k + 1);
-        const bool s_out = outside(s);
-        const bool e_out = outside(e);
-        if (!s_out && !e_out) {
-            write(e);
-        } else if (s_out && !e_out) {
-            const ClipVertex p = cross(e, s);
-            write(p);
-            if (!same_point(p, e)) write(e);
-        } else if (!s_out && e_out) {
-            const ClipVertex p = cross(s, e);
-            if (!same_point(p, s)) write(p);
-        }
-    }
-    return count;
 }
 
 int32_t clip_textured(std::span<const ScreenVertex* const> vertices,

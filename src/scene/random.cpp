@@ -18,6 +18,8 @@ int32_t random_next() {
     return static_cast<int32_t>((random_state >> 16) & 0x7fffu);
 }
 
-void random_reset() { random_state = 1; }
+void random_reset() {
+    random_state = 1;
+}
 
 } // namespace walkers
