@@ -24,9 +24,22 @@ bool env_set(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// A local X display ":N" or ":N.S" listens on /tmp/.X11-unix/XN; when that
+// socket is missing, nobody is there. Other forms (host:N, ssh forwarding) are
+// left to Qt to try.
+bool local_x_display_missing(const char* display) {
+    const std::string name(display);
+    if (name.size() < 2 || name[0] != ':') return false;
+    const std::string number = name.substr(1, name.find('.') - 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return false;
+    std::error_code error;
+    return !std::filesystem::exists("/tmp/.X11-unix/X" + number, error);
+}
+
 // Qt would abort with a long message; say it in one line instead.
 bool display_reachable() {
-    return env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY");
+    if (env_set("QT_QPA_PLATFORM") || env_set("WAYLAND_DISPLAY")) return true;
+    return env_set("DISPLAY") && !local_x_display_missing(std::getenv("DISPLAY"));
 }
 
 std::string data_folder(const char* argv0) {
@@ -47,8 +60,9 @@ int64_t bench_frames() {
 
 int main(int argc, char** argv) {
     if (!display_reachable()) {
-        std::fprintf(stderr, "walkers: no display (DISPLAY and WAYLAND_DISPLAY are not set); "
-                             "use walkers-snapshot to render frames without one\n");
+        std::fprintf(stderr, "walkers: no display to open the window on (DISPLAY is not set or "
+                             "its X server is not running); use walkers-snapshot to render "
+                             "frames without one\n");
         return 1;
     }
     QApplication app(argc, argv);

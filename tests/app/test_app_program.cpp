@@ -52,6 +52,7 @@ class ProgramTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY2(QFile::exists(walkers_exe()), "WALKERS_EXE not set"); }
     void withoutADisplayItSaysSoInOneLineAndExitsOne();
+    void withADeadLocalDisplayItSaysSoInOneLineAndExitsOne();
     void measuredRunEndsWithZeroAndPrintsTheRate();
     void missingDataIsReportedWithFileNames();
 };
@@ -66,6 +67,22 @@ void ProgramTest::withoutADisplayItSaysSoInOneLineAndExitsOne() {
     QCOMPARE(run.err.count('\n'), 1);
     QVERIFY(run.err.contains("no display"));
     QVERIFY(run.err.contains("walkers-snapshot"));
+}
+
+void ProgramTest::withADeadLocalDisplayItSaysSoInOneLineAndExitsOne() {
+    // A display number no X server on this machine has a socket for.
+    int number = 4321;
+    while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(number)))
+        ++number;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    env.insert("DISPLAY", QString(":%1.0").arg(number));
+    const Run run = run_walkers(walkers_exe(), env, QDir::tempPath());
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exit_code, 1);
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY(run.err.contains("no display"));
 }
 
 void ProgramTest::measuredRunEndsWithZeroAndPrintsTheRate() {
