@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "render/clip_pass.h"
+#include "render/edge_walk.h"
 #include "render/surface.h"
 
 namespace walkers {
@@ -85,84 +86,36 @@ void fill_row(const RasterTarget& target, int32_t row, int32_t xl, int32_t xr, i
     fill_span(target.pixels + row_start + static_cast<std::size_t>(start), end - start, colour);
 }
 
-// The two edges walking down from the top vertex; edge 0 steps forwards through
-// the list, edge 1 backwards, both wrapping.
-class FlatWalk {
+// The flat edge: its x and x slope, both 8.8.
+class FlatEdges {
 public:
-    FlatWalk(std::span<const ClipPoint> list, const RasterTarget& target, int32_t colour)
-        : list_(list), last_(static_cast<int32_t>(list.size()) - 1), target_(target),
-          colour_(colour) {}
+    using Vertex = ClipPoint;
+    struct Edge {
+        int32_t x;
+        int32_t slope;
+    };
 
-    void run() {
-        const int32_t top = top_vertex();
-        end_[0] = top + 1 > last_ ? 0 : top + 1;
-        end_[1] = top - 1 < 0 ? last_ : top - 1;
-        for (int32_t e = 0; e < 2; ++e) {
-            slope_[e] = slope_between(top, end_[e]);
-            x_[e] = wrap_mul(at(top).x, EDGE_ONE); // no half-pixel offset
-        }
-        left_ = slope_[1] < slope_[0] ? 1 : 0; // equal slopes: edge 0 is the left one
-        right_ = 1 - left_;
-        row_ = at(top).y;
-        for (int32_t step = 0; step < last_; ++step)
-            walk_step();
+    FlatEdges(const RasterTarget& target, int32_t colour) : target_(target), colour_(colour) {}
+
+    Edge start(const ClipPoint& top, const ClipPoint& end) const {
+        return {wrap_mul(top.x, EDGE_ONE), slope(top, end)}; // no half-pixel offset
+    }
+    void turn(Edge& edge, const ClipPoint& from, const ClipPoint& to) const {
+        edge.slope = slope(from, to);
+    }
+    static void step(Edge& edge) { edge.x = wrap_add(edge.x, edge.slope); }
+    static int32_t slope_x(const Edge& edge) { return edge.slope; }
+    void fill(int32_t row, const Edge& left, const Edge& right) const {
+        fill_row(target_, row, left.x, right.x, colour_);
     }
 
 private:
-    const ClipPoint& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
-
-    // First vertex in list order with the smallest y.
-    int32_t top_vertex() const {
-        int32_t top = 0;
-        for (int32_t i = 1; i <= last_; ++i)
-            if (at(i).y < at(top).y) top = i;
-        return top;
+    static int32_t slope(const ClipPoint& a, const ClipPoint& b) {
+        return edge_slope(a.x, a.y, b.x, b.y);
     }
 
-    int32_t slope_between(int32_t from, int32_t to) const {
-        return edge_slope(at(from).x, at(from).y, at(to).x, at(to).y);
-    }
-
-    void walk_step() {
-        const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0; // a tie chooses edge 0
-        const int32_t y_end = at(end_[e]).y;
-        if (row_ == y_end) {
-            // Single row: only edge e moves, by its whole slope; the row is filled
-            // again by the next step.
-            fill_row(target_, row_, x_[left_], x_[right_], colour_);
-            x_[e] = wrap_add(x_[e], slope_[e]);
-        } else {
-            do { // at least one row, also when the walk is already below y_end
-                fill_row(target_, row_, x_[left_], x_[right_], colour_);
-                x_[left_] = wrap_add(x_[left_], slope_[left_]);
-                x_[right_] = wrap_add(x_[right_], slope_[right_]);
-                ++row_;
-            } while (row_ <= y_end);
-            if (at(end_[1 - e]).y == y_end) advance(1 - e);
-        }
-        advance(e);
-    }
-
-    // The edge turns the corner; its x carries on from where it is.
-    void advance(int32_t e) {
-        const int32_t old_end = end_[e];
-        int32_t next = old_end + (e == 0 ? 1 : -1);
-        if (next < 0) next = last_;
-        if (next > last_) next = 0;
-        end_[e] = next;
-        slope_[e] = slope_between(old_end, next);
-    }
-
-    std::span<const ClipPoint> list_;
-    int32_t last_;
     RasterTarget target_;
     int32_t colour_;
-    int32_t end_[2] = {0, 0};
-    int32_t slope_[2] = {0, 0};
-    int32_t x_[2] = {0, 0};
-    int32_t left_ = 0;
-    int32_t right_ = 1;
-    int32_t row_ = 0;
 };
 
 void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
@@ -171,8 +124,8 @@ void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
     std::array<ClipPoint, FLAT_CLIP_FINAL_CAPACITY> list;
     const int32_t n = clip_to_limits(vertices, list, target.clip_width, target.clip_height);
     if (n < 2) return;
-    FlatWalk(std::span<const ClipPoint>(list.data(), static_cast<std::size_t>(n)), target, colour)
-        .run();
+    FlatEdges edges(target, colour);
+    EdgeWalk(std::span<const ClipPoint>(list.data(), static_cast<std::size_t>(n)), edges).run();
 }
 
 } // namespace

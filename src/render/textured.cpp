@@ -15,6 +15,7 @@
 #include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/clip_pass.h"
+#include "render/edge_walk.h"
 #include "render/flat.h"
 
 namespace walkers {
@@ -144,99 +145,45 @@ void fill_textured_row(const RasterTarget& target, const Texture& tex, int32_t r
     }
 }
 
-// x, u, v of an edge, and their per-row slopes.
-struct EdgeValues {
-    ClipVertex at;    // current x, u, v (y unused)
-    ClipVertex slope; // per-row slopes of x, u, v (y unused)
-};
-
-class TexturedWalk {
+// The textured edge: x, u and v with their per-row slopes, all 8.8. Each slope
+// divides by the rows the edge covers, both end rows included.
+class TexturedEdges {
 public:
-    TexturedWalk(std::span<const ClipVertex> list, const RasterTarget& target, const Texture& tex)
-        : list_(list), last_(static_cast<int32_t>(list.size()) - 1), target_(target), tex_(tex) {}
+    using Vertex = ClipVertex;
+    struct Edge {
+        ClipVertex at;    // current x, u, v (y unused)
+        ClipVertex slope; // per-row slopes of x, u, v (y unused)
+    };
 
-    void run() {
-        const int32_t top = top_vertex();
-        end_[0] = top + 1 > last_ ? 0 : top + 1;
-        end_[1] = top - 1 < 0 ? last_ : top - 1;
-        const ClipVertex& t = at(top);
-        for (int32_t e = 0; e < 2; ++e) {
-            edge_[e].slope = slope_between(top, end_[e]);
-            // All three start at the top vertex, in 8.8, no half-pixel offset.
-            edge_[e].at = {wrap_mul(t.x, EDGE_ONE), 0, wrap_mul(t.u, EDGE_ONE),
-                           wrap_mul(t.v, EDGE_ONE)};
-        }
-        left_ = edge_[1].slope.x < edge_[0].slope.x ? 1 : 0;
-        right_ = 1 - left_;
-        row_ = t.y;
-        for (int32_t step = 0; step < last_; ++step)
-            walk_step();
+    TexturedEdges(const RasterTarget& target, const Texture& tex) : target_(target), tex_(tex) {}
+
+    static Edge start(const ClipVertex& top, const ClipVertex& end) {
+        // All three start at the top vertex, no half-pixel offset.
+        return {
+            {wrap_mul(top.x, EDGE_ONE), 0, wrap_mul(top.u, EDGE_ONE), wrap_mul(top.v, EDGE_ONE)},
+            slopes(top, end)};
+    }
+    static void turn(Edge& edge, const ClipVertex& from, const ClipVertex& to) {
+        edge.slope = slopes(from, to);
+    }
+    static void step(Edge& edge) {
+        edge.at.x = wrap_add(edge.at.x, edge.slope.x);
+        edge.at.u = wrap_add(edge.at.u, edge.slope.u);
+        edge.at.v = wrap_add(edge.at.v, edge.slope.v);
+    }
+    static int32_t slope_x(const Edge& edge) { return edge.slope.x; }
+    void fill(int32_t row, const Edge& left, const Edge& right) const {
+        fill_textured_row(target_, tex_, row, left.at, right.at);
     }
 
 private:
-    const ClipVertex& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
-
-    int32_t top_vertex() const {
-        int32_t top = 0;
-        for (int32_t i = 1; i <= last_; ++i)
-            if (at(i).y < at(top).y) top = i;
-        return top;
-    }
-
-    ClipVertex slope_between(int32_t from, int32_t to) const {
-        const ClipVertex& a = at(from);
-        const ClipVertex& b = at(to);
+    static ClipVertex slopes(const ClipVertex& a, const ClipVertex& b) {
         const int32_t d = widened(b.y, a.y);
         return {slope(b.x, a.x, d), 0, slope(b.u, a.u, d), slope(b.v, a.v, d)};
     }
 
-    void step_edge(int32_t e) {
-        ClipVertex& p = edge_[e].at;
-        const ClipVertex& s = edge_[e].slope;
-        p.x = wrap_add(p.x, s.x);
-        p.u = wrap_add(p.u, s.u);
-        p.v = wrap_add(p.v, s.v);
-    }
-
-    void fill() { fill_textured_row(target_, tex_, row_, edge_[left_].at, edge_[right_].at); }
-
-    // The same steps as the flat walk, with u and v moving alongside x.
-    void walk_step() {
-        const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0;
-        const int32_t y_end = at(end_[e]).y;
-        if (row_ == y_end) {
-            fill();
-            step_edge(e);
-        } else {
-            do {
-                fill();
-                step_edge(left_);
-                step_edge(right_);
-                ++row_;
-            } while (row_ <= y_end);
-            if (at(end_[1 - e]).y == y_end) advance(1 - e);
-        }
-        advance(e);
-    }
-
-    void advance(int32_t e) {
-        const int32_t old_end = end_[e];
-        int32_t next = old_end + (e == 0 ? 1 : -1);
-        if (next < 0) next = last_;
-        if (next > last_) next = 0;
-        end_[e] = next;
-        edge_[e].slope = slope_between(old_end, next);
-    }
-
-    std::span<const ClipVertex> list_;
-    int32_t last_;
     RasterTarget target_;
     Texture tex_;
-    int32_t end_[2] = {0, 0};
-    EdgeValues edge_[2] = {};
-    int32_t left_ = 0;
-    int32_t right_ = 1;
-    int32_t row_ = 0;
 };
 
 // The slot's texture, or false when it holds none that can be addressed safely.
@@ -269,8 +216,8 @@ void rasterise_textured(std::span<const ScreenVertex* const> vertices,
     texel_u_mask = (1 << tex.width_shift) - 1;
     texel_v_mask = ((1 << tex.height_shift) - 1) * EDGE_ONE;
     texel_row_shift = EDGE_SHIFT - tex.width_shift;
-    TexturedWalk(std::span<const ClipVertex>(list.data(), static_cast<std::size_t>(count)), target,
-                 tex)
+    TexturedEdges edges(target, tex);
+    EdgeWalk(std::span<const ClipVertex>(list.data(), static_cast<std::size_t>(count)), edges)
         .run();
 }
 
