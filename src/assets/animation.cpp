@@ -20,14 +20,6 @@ constexpr int32_t VECTOR_BYTES = 16;
 
 std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
 
-// The records of a fixed-stride section that really lie in the blob: a format
-// string that makes shorter records than the loader expects gives fewer.
-int32_t usable_records(SectionView s, int32_t stride) {
-    const int32_t count = section_count(s);
-    if (count <= 0) return 0;
-    return std::min(count, section_records_size(s) / stride);
-}
-
 // One load in progress. The record exists once a head section was accepted.
 struct AnimationLoad {
     int32_t index = 0;
@@ -48,7 +40,7 @@ bool head_fits(int64_t keys, int64_t parts, int64_t poses) {
 // A later head starts the record afresh, as a new allocation would; a head
 // beyond the room leaves no record, so the sections after it are ignored.
 void read_head(AnimationLoad& load, SectionView s) {
-    if (usable_records(s, HEAD_RECORD_BYTES) < 1) return;
+    if (section_record_count(s, HEAD_RECORD_BYTES) < 1) return;
     const uint8_t* r = section_records(s);
     const int32_t keys = record_int(r, 0);
     const int32_t parts = record_int(r, 8);
@@ -72,7 +64,7 @@ void read_head(AnimationLoad& load, SectionView s) {
 void read_keys(AnimationLoad& load, SectionView s) {
     AnimationSlot& a = *load.record;
     const int32_t n =
-        std::min(usable_records(s, SEEK_RECORD_BYTES), static_cast<int32_t>(a.keys.size()));
+        std::min(section_record_count(s, SEEK_RECORD_BYTES), static_cast<int32_t>(a.keys.size()));
     const uint8_t* records = section_records(s);
     for (int32_t j = 0; j < n; ++j) {
         const uint8_t* r = records + j * SEEK_RECORD_BYTES;
@@ -99,7 +91,7 @@ const Vector4* pose_of(const AnimationSlot& a, int32_t pose) {
 void read_poses(AnimationLoad& load, SectionView s) {
     AnimationSlot& a = *load.record;
     const int32_t n =
-        std::min(usable_records(s, DAT_RECORD_BYTES), static_cast<int32_t>(a.poses.size()));
+        std::min(section_record_count(s, DAT_RECORD_BYTES), static_cast<int32_t>(a.poses.size()));
     const uint8_t* records = section_records(s);
     for (int32_t r = 0; r < n; ++r) {
         const uint8_t* v = records + r * DAT_RECORD_BYTES;

@@ -29,6 +29,7 @@
 #include <string>
 
 #include "assets/model.h"
+#include "assets/section.h"
 #include "assets/texture.h"
 #include "geometry/fixed.h"
 #include "render/store.h"
@@ -91,14 +92,11 @@ float read_float(std::span<const uint8_t> bytes, std::size_t at) {
     return std::bit_cast<float>(read_u32(bytes, at));
 }
 
-// value x factor, formed exactly in double, truncated toward zero; guarded so
-// the conversion is always defined.
+// value x factor, formed exactly in double, truncated toward zero; a
+// non-finite coordinate counts as 0, a huge one saturates.
 int32_t scaled(float value, double factor) {
     const double product = static_cast<double>(value) * factor;
-    if (!std::isfinite(product)) return 0;
-    if (product >= 2147483648.0) return INT32_MAX;
-    if (product <= -2147483649.0) return INT32_MIN;
-    return static_cast<int32_t>(product);
+    return std::isfinite(product) ? truncate_to_int32(product) : 0;
 }
 
 // Records of `record_bytes` the chunk both promises and holds.

@@ -25,12 +25,6 @@ struct ModelLoad {
     int32_t part_room = 0;
 };
 
-int32_t usable_records(SectionView s, int32_t stride) {
-    const int32_t count = section_count(s);
-    if (count <= 0) return 0;
-    return std::min(count, section_records_size(s) / stride);
-}
-
 int32_t truncated(const uint8_t* record, int32_t at, double scale = 1.0) {
     return truncate_to_int32(static_cast<double>(record_float(record, at)) * scale);
 }
@@ -44,7 +38,7 @@ void store_xyz(Vector4* v, const uint8_t* record, int32_t at) {
 }
 
 void read_head(ModelLoad& load, SectionView s) {
-    if (load.head_seen || usable_records(s, HEAD_RECORD_BYTES) < 1) return;
+    if (load.head_seen || section_record_count(s, HEAD_RECORD_BYTES) < 1) return;
     const uint8_t* r = section_records(s);
     load.head_seen = true;
     load.part_room = record_int(r, 0);
@@ -86,7 +80,7 @@ void read_objects(const ModelLoad& load, SectionView s) {
 void read_bones(const ModelLoad& load, SectionView s) {
     const ModelSlot* slot = model_slot(load.model);
     if (slot == nullptr) return;
-    const int32_t n = std::min(usable_records(s, BONE_RECORD_BYTES), slot->part_count);
+    const int32_t n = std::min(section_record_count(s, BONE_RECORD_BYTES), slot->part_count);
     const uint8_t* records = section_records(s);
     for (int32_t i = 0; i < n; ++i) {
         const uint8_t* r = records + i * BONE_RECORD_BYTES;

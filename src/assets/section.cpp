@@ -1,6 +1,7 @@
 // section.cpp - the tagged section text parser and its blob accessors.
 #include "assets/section.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -346,6 +347,12 @@ const uint8_t* section_records(SectionView s) {
 int32_t section_records_size(SectionView s) {
     const Header h = read_header(s);
     return h.ok ? h.next_offset - 12 - h.name_size : 0;
+}
+
+int32_t section_record_count(SectionView s, int32_t stride) {
+    const int32_t count = section_count(s);
+    if (count <= 0 || stride <= 0) return 0;
+    return std::min(count, section_records_size(s) / stride);
 }
 
 SectionView next_section(SectionView s) {

@@ -73,6 +73,10 @@ int32_t section_count(SectionView s);
 // The record bytes of the section (from offset 12 + name_size to the next section).
 const uint8_t* section_records(SectionView s);
 int32_t section_records_size(SectionView s);
+// The records of a fixed-stride section that really lie in the blob: its count,
+// but no more than its bytes hold (a format string that makes shorter records
+// than the reader expects gives fewer); 0 for a count of 0 or below.
+int32_t section_record_count(SectionView s, int32_t stride);
 SectionView next_section(SectionView s);
 
 // Field readers for fixed-stride records: little-endian words at byte `at`.
