@@ -164,7 +164,7 @@ void move_walkers() {
 
 void step_animations() {
     for (const Walker& w : scene.walkers) {
-        if (w.model >= 0 && w.animation >= 0) animation_step(w.animation);
+        if (w.animation >= 0) animation_step(w.animation); // -1 for a walker without a model
     }
 }
 
@@ -214,9 +214,9 @@ void run_frame(WindowHost* window) {
     move_walkers();
     transform_pass();
     step_animations();
-    // Without pixels the rasterisers have nowhere to write; the scene still
-    // advanced above, so frame N shows the same state whether drawn or not.
-    if (surface_pixels()) depth_pass();
+    // Without a surface the rasterisers write nothing, but the scene advanced
+    // above all the same: frame N shows the same state whether drawn or not.
+    depth_pass();
     present_frame();
     scene.frames += 1;
 }
