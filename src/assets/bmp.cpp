@@ -151,19 +151,6 @@ void convert(std::span<const uint8_t> file, uint16_t depth, std::size_t width, s
     }
 }
 
-bool table_has_free_slot() {
-    for (int32_t slot = 0; slot < TEXTURE_SLOTS; ++slot)
-        if (texture_slot(slot) == nullptr) return true;
-    return false;
-}
-
-// A name must fit the slot's field with its terminator, and must not carry a NUL
-// of its own (the stored name would then differ from the one looked up).
-bool name_fits(const std::string& name) {
-    return name.size() < static_cast<std::size_t>(TEXTURE_NAME_BYTES) &&
-           name.find('\0') == std::string::npos;
-}
-
 // Decodes a file image into a newly claimed slot; -1 when the image is refused.
 int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
     if (file.size() < BMP_HEADER_BYTES) return -1;
@@ -175,14 +162,10 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
     const uint16_t depth = read_u16(file, BMP_DEPTH_OFFSET);
     if (file.size() < bytes_needed(depth, width, height)) return -1;
 
+    // A claimed slot holds exactly width x height zeroed texels.
     const int32_t slot = claim_texture_slot(name, width_shift, height_shift);
-    TextureSlot* record = slot >= 0 ? texture_slot_for_update(slot) : nullptr;
-    if (record == nullptr) return -1;
-    if (record->pixels.size() != width * height) {
-        release_texture_slot(slot);
-        return -1;
-    }
-    convert(file, depth, width, height, record->pixels);
+    if (slot < 0) return -1;
+    convert(file, depth, width, height, texture_slot_for_update(slot)->pixels);
     return slot;
 }
 
@@ -190,13 +173,9 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
 
 int32_t load_texture(const std::string& name) {
     // A name already loaded only counts one more reference; its file is not read.
-    const int32_t found = find_texture(name);
-    if (found >= 0) {
-        TextureSlot* record = texture_slot_for_update(found);
-        if (record != nullptr && record->ref_count < INT32_MAX) ++record->ref_count;
-        return found;
-    }
-    if (!name_fits(name) || !table_has_free_slot()) return -1;
+    if (const int32_t found = reference_texture(name); found >= 0) return found;
+    // A name too long or a full table is refused before the file is read.
+    if (!can_claim_texture(name)) return -1;
     // read_whole_file names an unreadable file on stderr itself.
     const FileImage image = read_whole_file(name);
     if (!image.ok || image.size > image.bytes.size()) return -1;

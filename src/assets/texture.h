@@ -41,6 +41,12 @@ int32_t install_texture(const std::string& name, int32_t width_shift, int32_t he
 // name, ref_count 1, the shifts and zeroed texels; -1 when the table is full, the
 // name has 28 characters or more, or a shift lies outside 1..8.
 int32_t find_texture(const std::string& name);
+// reference_texture: the slot holding `name` with one more reference (the count
+// saturates), or -1 when no slot holds it.
+int32_t reference_texture(const std::string& name);
+// can_claim_texture: whether claim_texture_slot would accept `name` now (it fits
+// the name field and a slot is free); lets a loader refuse before reading a file.
+bool can_claim_texture(const std::string& name);
 int32_t claim_texture_slot(const std::string& name, int32_t width_shift, int32_t height_shift);
 TextureSlot* texture_slot_for_update(int32_t slot);
 // Frees one slot again (a load that failed after claiming it).

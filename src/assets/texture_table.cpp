@@ -77,6 +77,19 @@ int32_t find_texture(const std::string& name) {
     return -1;
 }
 
+int32_t reference_texture(const std::string& name) {
+    const int32_t slot = find_texture(name);
+    if (slot >= 0) {
+        int32_t& refs = texture_table[static_cast<std::size_t>(slot)]->ref_count;
+        if (refs < INT32_MAX) ++refs; // saturates rather than overflowing
+    }
+    return slot;
+}
+
+bool can_claim_texture(const std::string& name) {
+    return name_fits(name) && lowest_free_slot() >= 0;
+}
+
 int32_t claim_texture_slot(const std::string& name, int32_t width_shift, int32_t height_shift) {
     if (!name_fits(name) || !shift_ok(width_shift) || !shift_ok(height_shift)) return -1;
     const int32_t slot = lowest_free_slot();
@@ -106,12 +119,7 @@ void release_texture_slot(int32_t slot) {
 // as loading a file twice does; otherwise the texels must fill the size exactly.
 int32_t install_texture(const std::string& name, int32_t width_shift, int32_t height_shift,
                         std::span<const uint16_t> pixels) {
-    const int32_t existing = find_texture(name);
-    if (existing >= 0) {
-        int32_t& refs = texture_table[static_cast<std::size_t>(existing)]->ref_count;
-        if (refs < INT32_MAX) ++refs; // saturates rather than overflowing
-        return existing;
-    }
+    if (const int32_t existing = reference_texture(name); existing >= 0) return existing;
     if (!shift_ok(width_shift) || !shift_ok(height_shift)) return -1;
     if (pixels.size() != std::size_t{1} << (width_shift + height_shift)) return -1;
     const int32_t slot = claim_texture_slot(name, width_shift, height_shift);
