@@ -2,17 +2,24 @@
 
 #include <algorithm>
 
+#include "assets/animation.h"
+#include "assets/model.h"
+#include "assets/section.h"
+#include "render/store.h"
+#include "scene/scene.h"
+
 namespace walkers::assetgen {
 namespace {
 
-constexpr int64_t POSITION_CAPACITY = 1500; // also the ScreenVertex array
-constexpr int64_t TEXCOORD_CAPACITY = 1200;
-constexpr int64_t PRIMITIVE_CAPACITY = 60000;
-constexpr int64_t QUAD_BYTES = 48;
+// Positions are also projected into the ScreenVertex array, whichever is smaller.
+constexpr int64_t POSITION_CAPACITY = std::min(POSITION_STREAM_CAPACITY, SCREEN_VERTEX_CAPACITY);
+constexpr int64_t TEXCOORD_CAPACITY = TEXCOORD_STREAM_CAPACITY;
+constexpr int64_t PRIMITIVE_CAPACITY = PRIMITIVE_BYTES;
+constexpr int64_t QUAD_BYTES = QUAD_RECORD_BYTES;
 constexpr int64_t CORNER_TEXCOORDS = 4; // every mesh file adds them on load
-constexpr int64_t BLOB_CAPACITY = 20000;
-constexpr int64_t ANIMATION_ROOM = 286720;
-constexpr int64_t SLOTS = 16;
+constexpr int64_t BLOB_CAPACITY = SECTION_BLOB_CAPACITY;
+constexpr int64_t ANIMATION_ROOM = ANIMATION_ROOM_BYTES;
+constexpr int64_t SLOTS = std::min(MODEL_SLOTS, ANIMATION_SLOTS);
 
 // A tenth of the capacity stays free.
 BudgetLine spared(const std::string& what, int64_t used, int64_t capacity) {

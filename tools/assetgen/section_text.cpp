@@ -8,7 +8,6 @@ namespace {
 
 constexpr std::size_t MAX_TOKEN = 51;
 constexpr std::size_t MAX_FORMAT = 31;
-constexpr int32_t TERMINATOR_BYTES = 4;
 const char* const CLOSING_TOKEN = "END";
 
 std::string number(double v, int32_t decimals) {
@@ -28,26 +27,7 @@ void check_token(const std::string& t) {
             throw std::runtime_error("token with whitespace '" + t + "'");
 }
 
-int32_t field_bytes(const Field& f) {
-    switch (f.code) {
-    case 'I':
-    case 'L':
-    case 'F':
-        return 4;
-    case 'V':
-        return 16;
-    case 'S':
-        return 4 + padded_text_bytes(f.tokens.at(0).size());
-    default:
-        throw std::runtime_error(std::string("unknown field code ") + f.code);
-    }
-}
-
 } // namespace
-
-int32_t padded_text_bytes(std::size_t length) {
-    return static_cast<int32_t>((length + 4) & ~3u);
-}
 
 Field Field::integer(int32_t v) {
     return {'I', {std::to_string(v)}};
@@ -81,7 +61,7 @@ void SectionText::begin(const std::string& name, int32_t count, const std::strin
     if (format.size() > MAX_FORMAT || count < 0)
         throw std::runtime_error("bad header for section " + name);
     out_ += name + " " + std::to_string(count) + " " + format + "\n";
-    blob_ += 4 + padded_text_bytes(name.size()) + 8;
+    ++sections_;
     format_ = format;
     expected_ = count;
     written_ = 0;
@@ -102,7 +82,6 @@ void SectionText::record(const std::vector<Field>& fields, const std::string& no
             field += (field.empty() ? "" : " ") + t;
         }
         line += (line.empty() ? "" : "   ") + field;
-        blob_ += field_bytes(fields[i]);
     }
     out_ += "  " + line + (note.empty() ? "" : "   // " + note) + "\n";
     ++written_;
@@ -120,8 +99,8 @@ std::string SectionText::text() const {
     return out_;
 }
 
-int32_t SectionText::blob_bytes() const {
-    return blob_ + TERMINATOR_BYTES;
+int32_t SectionText::sections() const {
+    return sections_;
 }
 
 } // namespace walkers::assetgen

@@ -39,17 +39,15 @@ public:
     void end(); // the closing token; every record announced must have been written
 
     std::string text() const;
-    int32_t blob_bytes() const; // what the parser makes of the text so far, terminator included
+    int32_t sections() const; // sections begun so far
 
 private:
     std::string out_;
-    int32_t blob_ = 0;
+    int32_t sections_ = 0;
     std::string format_;
     int32_t expected_ = 0;
     int32_t written_ = 0;
     bool open_ = false;
 };
-
-int32_t padded_text_bytes(std::size_t length);
 
 } // namespace walkers::assetgen
