@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "bytes.h"
+#include "scene/snapshot.h"
 
 namespace walkers::assetgen {
 namespace {
@@ -74,15 +75,9 @@ void IndexedImage::fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t 
             set(x, y, index);
 }
 
+// The same 16-bit writer the snapshot tool uses for its frames.
 std::vector<uint8_t> bmp16_file(const Image16& image) {
-    const int32_t w = image.width();
-    const int32_t h = image.height();
-    ByteWriter out;
-    write_headers(out, w, h, 16, 0, static_cast<uint32_t>(w * h * 2));
-    for (int32_t y = h - 1; y >= 0; --y) // rows of 2 * w bytes, a multiple of 4
-        for (int32_t x = 0; x < w; ++x)
-            out.u16(image.at(x, y));
-    return out.bytes();
+    return encode_bmp16(image.pixels(), image.width(), image.height());
 }
 
 std::vector<uint8_t> bmp4_file(const IndexedImage& image, const Palette16& palette) {

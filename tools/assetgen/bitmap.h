@@ -30,6 +30,7 @@ public:
     int32_t height() const { return height_; }
     void set(int32_t x, int32_t y, Rgb c); // outside the picture: ignored
     uint16_t at(int32_t x, int32_t y) const { return pixels_[y * width_ + x]; }
+    const std::vector<uint16_t>& pixels() const { return pixels_; } // top row first
 
 private:
     int32_t width_;
