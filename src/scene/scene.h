@@ -30,6 +30,12 @@ namespace walkers {
 
 constexpr int32_t WALKER_COUNT = 9;
 
+// The surface the demo window builds at start-up: its outer 520 x 508 less the
+// 19-row menu bar of the standard Qt style. Headless front ends (the snapshot
+// tool, the browser page) default to it, so they frame the scene as the window does.
+constexpr int32_t DEMO_SURFACE_WIDTH = 520;
+constexpr int32_t DEMO_SURFACE_HEIGHT = 489;
+
 // Static storage handed to stream rows 0, 1 and 2 at setup.
 constexpr int32_t POSITION_STREAM_CAPACITY = 1500;
 constexpr int32_t COLOUR_STREAM_CAPACITY = 200;
