@@ -20,7 +20,6 @@ constexpr uint32_t INFINITY_BITS = 0x7f800000u;
 constexpr uint32_t QUIET_NAN_BITS = 0x7fc00000u;
 constexpr uint32_t HIDDEN_BIT = 1u << 23;
 constexpr int32_t MANTISSA_BITS = 24;
-constexpr int32_t EXPONENT_BIAS = 127;
 constexpr int32_t MAX_BIASED_EXPONENT = 255;
 // The scale 2^s at which the smallest subnormal, 2^-149, is the quotient 1.
 constexpr int32_t SUBNORMAL_SCALE = 149;
