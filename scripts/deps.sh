@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (skips the
 # install when they are all present already). Needs root or sudo.
+#   scripts/deps.sh [--web]
+# --web adds the browser version's tools: Emscripten (with node-acorn for its
+# JavaScript optimiser), Chromium for the page's test, and the npm packages of
+# package-lock.json (puppeteer-core, which uses that Chromium and downloads none).
 set -euo pipefail
+cd "$(dirname "$0")/.."
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev clang libclang-rt-14-dev zlib1g-dev xvfb xdotool imagemagick
           x11-utils)
+web=false
+if [ "${1:-}" = --web ]; then
+    web=true
+    packages+=(emscripten node-acorn chromium googletest python3)
+    # Debian's npm only where no npm came with the machine's node.
+    command -v npm >/dev/null || packages+=(npm)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,4 +27,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+# npm ci again only when the lock file is newer than what it installed.
+if $web && { [ ! -f node_modules/.package-lock.json ] ||
+             [ package-lock.json -nt node_modules/.package-lock.json ]; }; then
+    echo "installing the npm packages of package-lock.json"
+    npm ci --no-audit --no-fund --loglevel=error
 fi

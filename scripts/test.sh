@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds everything with
 # AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes every asset reader for
-# a bounded time, and runs the whole test suite.
+# a bounded time, and runs the whole test suite, the browser version included.
 #   WALKERS_FUZZ_SECONDS=N   seconds per fuzz target (default 20; 0 skips fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh --web
 build=${WALKERS_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DWALKERS_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"

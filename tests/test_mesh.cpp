@@ -2,13 +2,13 @@
 // emits, the part it adds, and how broken sizes and indices are contained.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "assets/float_text.h"
 #include "assets/mesh.h"
 #include "assets/model.h"
 #include "assets/texture.h"
@@ -29,7 +29,7 @@ void put32(Bytes& b, uint32_t v) {
         b.push_back(static_cast<uint8_t>(v >> (8 * k)));
 }
 void putf(Bytes& b, float f) {
-    put32(b, std::bit_cast<uint32_t>(f));
+    put32(b, float_bits(f));
 }
 
 // Builds a mesh file chunk by chunk; file() fills in the total size.

@@ -2,7 +2,6 @@
 // and the accessors' refusal to read past a damaged blob.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/float_text.h"
 #include "assets/section.h"
 
 using namespace walkers;
@@ -24,7 +24,7 @@ int32_t word_at(const SectionBlob& blob, std::size_t at) {
 }
 
 uint32_t bits(float f) {
-    return std::bit_cast<uint32_t>(f);
+    return float_bits(f);
 }
 
 // The blob of "A: 2 IF 7 1.5 8 2.5", built by hand.

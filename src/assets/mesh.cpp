@@ -23,11 +23,11 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <string>
 
+#include "assets/float_text.h"
 #include "assets/model.h"
 #include "assets/section.h"
 #include "assets/texture.h"
@@ -89,7 +89,7 @@ uint32_t read_u32(std::span<const uint8_t> bytes, std::size_t at) {
 }
 
 float read_float(std::span<const uint8_t> bytes, std::size_t at) {
-    return std::bit_cast<float>(read_u32(bytes, at));
+    return float_from_bits(read_u32(bytes, at));
 }
 
 // value x factor, formed exactly in double, truncated toward zero; a

@@ -2,14 +2,12 @@
 #include "assets/section.h"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <system_error>
 
 #include "assets/file.h"
+#include "assets/float_text.h"
 
 namespace walkers {
 
@@ -24,9 +22,6 @@ bool ends_token(char c) {
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
-bool is_hex_digit(char c) {
-    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // "%d" of one token: optional sign and decimal digits. The value wraps through
 // unsigned arithmetic, so the field keeps the low 32 bits of what was written.
@@ -39,72 +34,6 @@ bool convert_int(const char* text, int32_t& dst) {
     for (; is_digit(*p); ++p)
         value = value * 10u + static_cast<uint32_t>(*p - '0');
     dst = static_cast<int32_t>(negative ? 0u - value : value);
-    return true;
-}
-
-// Whether an out-of-range float prefix [begin, end) is too large (rather than
-// too small): the position of its first significant digit plus its exponent.
-// Digits count 1 (decimal) or 4 (hex) binary orders each, roughly; only the
-// sign matters, and overflow and underflow lie far apart on either side.
-bool prefix_overflows(const char* begin, const char* end, bool hex) {
-    const char exponent_mark = hex ? 'p' : 'e';
-    const int64_t digit_weight = hex ? 4 : 1;
-    int64_t magnitude = 0;
-    bool seen_point = false;
-    bool seen_significant = false;
-    const char* p = begin;
-    for (; p < end && (*p | 0x20) != exponent_mark; ++p) {
-        if (*p == '.') {
-            seen_point = true;
-        } else if (!seen_significant && *p == '0') {
-            if (seen_point) magnitude -= digit_weight;
-        } else {
-            seen_significant = true;
-            if (!seen_point) magnitude += digit_weight;
-        }
-    }
-    if (!seen_significant) return false;
-    if (p < end) {
-        int32_t exponent = 0;
-        ++p;
-        bool negative = false;
-        if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-        for (; p < end && is_digit(*p); ++p) {
-            if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
-        }
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude > 0;
-}
-
-float out_of_range_value(const char* begin, const char* end, bool hex) {
-    return prefix_overflows(begin, end, hex) ? std::numeric_limits<float>::infinity() : 0.0f;
-}
-
-// "%f" of one token, as strtof reads it but without the locale: decimal and
-// hexadecimal forms, inf, infinity and nan; overflow gives an infinity and
-// underflow zero.
-bool convert_float(const char* text, float& dst) {
-    const char* p = text;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (*p == '+' || *p == '-') return false; // from_chars would take a second sign
-    const char* end = p + std::strlen(p);
-    float value = 0.0f;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        const char* digits = p + 2;
-        const bool has_digits =
-            is_hex_digit(digits[0]) || (digits[0] == '.' && is_hex_digit(digits[1]));
-        if (has_digits) { // otherwise only the leading 0 is a number
-            auto [ptr, ec] = std::from_chars(digits, end, value, std::chars_format::hex);
-            if (ec == std::errc::result_out_of_range) value = out_of_range_value(digits, ptr, true);
-        }
-    } else {
-        auto [ptr, ec] = std::from_chars(p, end, value, std::chars_format::general);
-        if (ec == std::errc::invalid_argument) return false;
-        if (ec == std::errc::result_out_of_range) value = out_of_range_value(p, ptr, false);
-    }
-    dst = negative ? -value : value;
     return true;
 }
 
@@ -166,7 +95,7 @@ int32_t parse_field(char code, const char*& cursor, BlobBuilder& blob, int32_t w
         for (int32_t k = 0; k < floats; ++k) {
             float value = 0.0f;
             cursor = read_float(cursor, value);
-            blob.word(w + 4 * k, std::bit_cast<uint32_t>(value));
+            blob.word(w + 4 * k, float_bits(value));
         }
         return cursor ? 4 * floats : SECTION_DROPPED;
     }
@@ -296,7 +225,7 @@ const char* read_long(const char* pos, int32_t& dst) {
 const char* read_float(const char* pos, float& dst) {
     char token[TOKEN_CAPACITY];
     pos = read_token(pos, token, TOKEN_CAPACITY);
-    if (pos != nullptr) convert_float(token, dst);
+    if (pos != nullptr) scan_float(token, dst);
     return pos;
 }
 
@@ -366,7 +295,7 @@ int32_t record_int(const uint8_t* record, int32_t at) {
 }
 
 float record_float(const uint8_t* record, int32_t at) {
-    return std::bit_cast<float>(load_word(record + at));
+    return float_from_bits(load_word(record + at));
 }
 
 int32_t truncate_to_int32(double value) {
