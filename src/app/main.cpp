@@ -43,12 +43,12 @@ bool display_reachable() {
 }
 
 std::string data_folder(const char* argv0) {
-    const std::filesystem::path dir =
+    const walkers::DataDirLookup lookup =
         walkers::locate_data_dir(walkers::running_executable_path(argv0));
-    if (!dir.is_absolute())
-        std::fprintf(stderr, "walkers: no \"data\" folder in the working directory or beside the "
-                             "executable; the walkers need its asset files\n");
-    return dir.string();
+    if (lookup.found.empty())
+        std::fprintf(stderr, "walkers: no \"data\" folder holding mdt.txt in the working directory "
+                             "or beside the executable; the walkers need its asset files\n");
+    return lookup.folder().string();
 }
 
 int64_t bench_frames() {
