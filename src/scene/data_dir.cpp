@@ -57,6 +57,11 @@ DataDirLookup locate_data_dir(const std::filesystem::path& executable_path) {
     return find_data_dir(data_dir_candidates(executable_path));
 }
 
+DataDirLookup given_data_dir(const std::filesystem::path& folder) {
+    const std::filesystem::path full = full_path(folder);
+    return {.found = full, .tried = {full}};
+}
+
 std::filesystem::path running_executable_path(const char* argv0) {
     std::error_code ec;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);

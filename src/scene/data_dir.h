@@ -41,6 +41,9 @@ DataDirLookup find_data_dir(std::span<const std::filesystem::path> candidates);
 // find_data_dir over data_dir_candidates(executable_path).
 DataDirLookup locate_data_dir(const std::filesystem::path& executable_path);
 
+// A folder the user named: used as given, whatever it holds.
+DataDirLookup given_data_dir(const std::filesystem::path& folder);
+
 // The running program's file: /proc/self/exe where the system offers it,
 // otherwise argv0 made absolute against the current directory (empty for null).
 std::filesystem::path running_executable_path(const char* argv0);
