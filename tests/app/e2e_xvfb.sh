@@ -58,6 +58,22 @@ walker_pixels() { # SHOT X Y W H
         if (n == 1 || y < y0) y0 = y; if (n == 1 || y > y1) y1 = y
     } END { k = 0; for (key in seen) k++; print n + 0, k, x0 + 0, y0 + 0, x1 + 0, y1 + 0 }'
 }
+# A screenshot once the screen has stopped changing (the scene is paused and
+# any repaint done): two in a row that are the same, within 15 s.
+stable_shot() { # OUT.png
+    local next="${1%.png}-next.png"
+    import -window root "$1" || return 1
+    for _ in $(seq 50); do
+        sleep 0.3
+        import -window root "$next" || return 1
+        if [ "$(compare -metric AE "$1" "$next" null: 2>&1)" = "0" ]; then
+            rm -f "$next"
+            return 0
+        fi
+        mv "$next" "$1"
+    done
+    return 1
+}
 # Pixels of a window-relative area that are not the floor's colour.
 not_floor() { # SHOT X Y W H
     convert "$1" -crop "${4}x${5}+${2}+${3}" -depth 8 txt:- |
@@ -78,9 +94,8 @@ sleep 2 # let the walkers walk a little
 # No window manager here: give the window the focus, then pause the scene.
 timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
 timeout 10 xdotool key space
-sleep 0.5
 shot1="$prefix-1x.png"
-import -window root "$shot1" || fail "screenshot failed"
+stable_shot "$shot1" || fail "the picture did not stand still after Space"
 # Below the menu bar and the "Paused" label in the view's top-left corner.
 top=$((menu + 40))
 read -r n1 colours1 ax0 ay0 ax1 ay1 < <(walker_pixels "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
@@ -92,12 +107,11 @@ echo "e2e: 1x: $n1 walker pixels in $colours1 colours, box ($ax0,$ay0)-($ax1,$ay
 view_w=$((2 * surface_w + 60))
 view_h=$((2 * surface_h + 43))
 timeout 10 xdotool windowsize --sync "$wid" "$view_w" $((view_h + menu)) || fail "cannot resize"
-sleep 1
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" -eq "$view_w" ] && [ "$HEIGHT" -eq $((view_h + menu)) ] ||
     fail "window is ${WIDTH}x${HEIGHT} after the resize"
 shot2="$prefix-2x.png"
-import -window root "$shot2" || fail "screenshot failed"
+stable_shot "$shot2" || fail "the picture did not settle after the resize"
 left=$(((view_w - 2 * surface_w) / 2)) # 30
 above=$(((view_h - 2 * surface_h) / 2)) # 21
 read -r n2 colours2 bx0 by0 bx1 by1 < <(walker_pixels "$shot2" "$X" $((Y + top)) "$view_w" $((view_h - 40)))
