@@ -3,8 +3,8 @@
 #  1. a measured run names the surface it built: the window's client area
 #     below the menu bar, 520 x 489 at the outer size of 520 x 508;
 #  2. the program started from its own folder (where "data" is) opens "TEST"
-#     at 520 x 508 and shows walkers (many pixels of several colours that are
-#     neither the floor nor white nor grey);
+#     at 520 x 508 and shows walkers (many pixels that are neither the floor
+#     nor black outlines, in several colours);
 #  3. Space pauses it; the window is resized to more than twice the surface in
 #     each direction; the same frame then shows at 2x, centred: the walkers'
 #     pixels cover four times the area, their bounding box doubles around the
@@ -16,26 +16,27 @@ set -u
 exe=$(readlink -f "$1")
 prefix=${2:-$(mktemp -d)/walkers}
 fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
-for tool in Xvfb xdotool import convert xdpyinfo; do
+for tool in Xvfb xdotool import convert compare xdpyinfo; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 
-# A display number nobody uses; the lock file keeps parallel runs apart.
-for n in $(seq 140 199); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-done
-Xvfb :$n -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number to the file: no
+# race with other runs choosing numbers at the same time.
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
+    rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=:$n
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$n"
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 cd "$(dirname "$exe")"
 
 # 1. The surface the window builds at start-up.
@@ -46,18 +47,30 @@ surface_h=${BASH_REMATCH[2]}
 [ "$surface_w" -eq 520 ] && [ "$surface_h" -eq 489 ] ||
     fail "the window built a ${surface_w}x${surface_h} surface, not 520x489"
 
-# Walker pixels inside a window-relative area: count and bounding box. Not
-# the floor (RGB555 0,16,16 shows as 0,132,132), not white, not grey.
-walker_pixels() { # SHOT X Y W H
-    convert "$1" -crop "${4}x${5}+${2}+${3}" -depth 8 txt:- | awk -v ox="$2" -v oy="$3" '!/^#/ {
-        split($1, p, /[,:]/); s = $0; sub(/^[^(]*\(/, "", s); split(s, c, /[,)]/)
-        r = c[1] + 0; g = c[2] + 0; b = c[3] + 0
-        if ((r == 0 && g == 132 && b == 132) || (r == g && g == b)) next
-        x = p[1] + ox; y = p[2] + oy; n++; seen[r "," g "," b] = 1
-        if (n == 1 || x < x0) x0 = x; if (n == 1 || x > x1) x1 = x
-        if (n == 1 || y < y0) y0 = y; if (n == 1 || y > y1) y1 = y
-    } END { k = 0; for (key in seen) k++; print n + 0, k, x0 + 0, y0 + 0, x1 + 0, y1 + 0 }'
+# The parts of a screenshot that are neither the floor (RGB555 0,16,16 shows as
+# 0,132,132) nor black outlines, as white on black, in a window-relative area.
+walker_mask() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off \
+        -fill black -opaque 'rgb(0,132,132)' -fill white +opaque black "${@:6}"
 }
+# Walker pixels in that area: count, then the bounding box in the window.
+walker_pixels() { # SHOT X Y W H
+    read -r count box < <(walker_mask "$@" -bordercolor black -border 1 \
+        -format '%[fx:round(mean*w*h)] %@' info:)
+    [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || { echo 0 0 0 0 0; return; }
+    local x0=$((BASH_REMATCH[3] - 1 + $2)) y0=$((BASH_REMATCH[4] - 1 + $3))
+    echo "$count" "$x0" "$y0" $((x0 + BASH_REMATCH[1] - 1)) $((y0 + BASH_REMATCH[2] - 1))
+}
+# Distinct colours in the area, the floor's included.
+colours() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -unique-colors txt:- | grep -vc '^#'
+}
+# Pixels of the area that are not the floor's colour.
+not_floor() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off -fill black \
+        -opaque 'rgb(0,132,132)' -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
+}
+
 # A screenshot once the screen has stopped changing (the scene is paused and
 # any repaint done): two in a row that are the same, within 15 s.
 stable_shot() { # OUT.png
@@ -74,12 +87,6 @@ stable_shot() { # OUT.png
     done
     return 1
 }
-# Pixels of a window-relative area that are not the floor's colour.
-not_floor() { # SHOT X Y W H
-    convert "$1" -crop "${4}x${5}+${2}+${3}" -depth 8 txt:- |
-        awk '!/^#/ && !/\(0,132,132\)/ { n++ } END { print n + 0 }'
-}
-
 # 2. The window at its start-up size.
 log=$(mktemp)
 timeout 90 "$exe" >"$log" 2>&1 &
@@ -98,8 +105,9 @@ shot1="$prefix-1x.png"
 stable_shot "$shot1" || fail "the picture did not stand still after Space"
 # Below the menu bar and the "Paused" label in the view's top-left corner.
 top=$((menu + 40))
-read -r n1 colours1 ax0 ay0 ax1 ay1 < <(walker_pixels "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
-echo "e2e: 1x: $n1 walker pixels in $colours1 colours, box ($ax0,$ay0)-($ax1,$ay1); $shot1"
+read -r n1 ax0 ay0 ax1 ay1 < <(walker_pixels "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
+colours1=$(colours "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
+echo "e2e: 1x: $n1 walker pixels, $colours1 colours, box ($ax0,$ay0)-($ax1,$ay1); $shot1"
 [ "$n1" -ge 2000 ] || fail "too few walker pixels ($n1)"
 [ "$colours1" -ge 8 ] || fail "too few colours ($colours1)"
 
@@ -114,8 +122,8 @@ shot2="$prefix-2x.png"
 stable_shot "$shot2" || fail "the picture did not settle after the resize"
 left=$(((view_w - 2 * surface_w) / 2)) # 30
 above=$(((view_h - 2 * surface_h) / 2)) # 21
-read -r n2 colours2 bx0 by0 bx1 by1 < <(walker_pixels "$shot2" "$X" $((Y + top)) "$view_w" $((view_h - 40)))
-echo "e2e: 2x: $n2 walker pixels in $colours2 colours, box ($bx0,$by0)-($bx1,$by1); $shot2"
+read -r n2 bx0 by0 bx1 by1 < <(walker_pixels "$shot2" "$X" $((Y + top)) "$view_w" $((view_h - 40)))
+echo "e2e: 2x: $n2 walker pixels, box ($bx0,$by0)-($bx1,$by1); $shot2"
 [ $((100 * n2)) -ge $((390 * n1)) ] && [ $((100 * n2)) -le $((410 * n1)) ] ||
     fail "walker pixels grew from $n1 to $n2, not four times"
 # A frame pixel at (x, y) covers (left + 2x .. left + 2x + 1, above + 2y ..) now.
