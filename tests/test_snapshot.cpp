@@ -121,6 +121,11 @@ TEST(DataDir, FirstCandidateHoldingTheModelFileWins) {
         EXPECT_EQ(lookup.found, c.found);
         EXPECT_EQ(lookup.tried, c.tried);
         EXPECT_EQ(lookup.folder(), c.found.empty() ? here : c.found);
+        if (c.found.empty()) {
+            EXPECT_EQ(lookup.not_found_message(), "no folder holding mdt.txt (tried " +
+                                                      here.string() + ", " + beside.string() +
+                                                      "); --data names one");
+        }
     }
     fs::current_path(saved);
     fs::remove_all(root);

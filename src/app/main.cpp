@@ -54,13 +54,8 @@ walkers::DataDirLookup data_folder(const walkers::CommandLine& line, const char*
         return walkers::given_data_dir(QFile::encodeName(*line.data_dir).toStdString());
     walkers::DataDirLookup lookup =
         walkers::locate_data_dir(walkers::running_executable_path(argv0));
-    if (lookup.found.empty()) {
-        std::string tried;
-        for (const auto& folder : lookup.tried)
-            tried += (tried.empty() ? "" : ", ") + folder.string();
-        std::fprintf(stderr, "walkers: no folder holding %s (tried %s); --data names one\n",
-                     walkers::DATA_DIR_MARKER, tried.c_str());
-    }
+    if (lookup.found.empty())
+        std::fprintf(stderr, "walkers: %s\n", lookup.not_found_message().c_str());
     return lookup;
 }
 

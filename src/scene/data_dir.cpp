@@ -41,6 +41,14 @@ data_dir_candidates(const std::filesystem::path& executable_path) {
     return candidates;
 }
 
+std::string DataDirLookup::not_found_message() const {
+    std::string tried_list;
+    for (const std::filesystem::path& candidate : tried)
+        tried_list += (tried_list.empty() ? "" : ", ") + candidate.string();
+    return std::string("no folder holding ") + DATA_DIR_MARKER + " (tried " + tried_list +
+           "); --data names one";
+}
+
 DataDirLookup find_data_dir(std::span<const std::filesystem::path> candidates) {
     DataDirLookup lookup;
     for (const std::filesystem::path& candidate : candidates) {

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace walkers {
@@ -28,6 +29,8 @@ struct DataDirLookup {
     // The folder setup should enter: the one found, or else the first one tried
     // (a front end that found nothing still builds the scene, with no walkers).
     std::filesystem::path folder() const;
+    // One line for standard error when nothing was found: what was looked for, where.
+    std::string not_found_message() const;
 };
 
 // The candidates in the order they are tried, duplicates removed.

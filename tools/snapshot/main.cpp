@@ -84,14 +84,8 @@ bool write_bmp(std::FILE* file, int32_t width, int32_t height) {
 // The demo's own asset folder; when none is found, says where it looked.
 std::string demo_data_dir(const char* argv0) {
     const DataDirLookup lookup = locate_data_dir(running_executable_path(argv0));
-    if (lookup.found.empty()) {
-        std::string tried;
-        for (const auto& folder : lookup.tried)
-            tried += (tried.empty() ? "" : ", ") + folder.string();
-        std::fprintf(stderr,
-                     "walkers-snapshot: no folder holding %s (tried %s); --data names one\n",
-                     DATA_DIR_MARKER, tried.c_str());
-    }
+    if (lookup.found.empty())
+        std::fprintf(stderr, "walkers-snapshot: %s\n", lookup.not_found_message().c_str());
     return lookup.folder().string();
 }
 
