@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextOption>
+#include <algorithm>
 
 #include "app/frame_image.h"
 
