@@ -25,7 +25,7 @@ constexpr int32_t BENCH_HEIGHT = 461;
 
 std::filesystem::path bench_data_dir() {
     if (const char* env = std::getenv("WALKERS_DATA_DIR"); env && *env) return env;
-    return locate_data_dir(running_executable_path(nullptr));
+    return locate_data_dir(running_executable_path(nullptr)).folder();
 }
 
 // Sets the scene up on the real assets; false (and the state skipped) without them.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "assets/file.h"
 #include "assets/model.h"
 #include "assets/texture.h"
 #include "geometry/matrix.h"
@@ -151,6 +152,28 @@ TEST_F(SceneTest, StreamsStayEmptyAndWalkersAreSkippedWithoutAModel) {
     EXPECT_EQ(jump_sequence().walker, -1);
     EXPECT_EQ(jump_sequence().phase, 0);
     EXPECT_EQ(next_draw(), reference_draws(11)[10]);
+}
+
+// Setup names each file it could not read once, by its full path, and a folder
+// it cannot enter loads nothing at all rather than whatever lies where it is.
+TEST_F(SceneTest, SetupNamesUnreadableFilesOnceAndSkipsAFolderItCannotEnter) {
+    ::testing::internal::CaptureStderr();
+    start(/*with_model=*/false);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string model = (assets_->path() / "mdt.txt").string();
+    EXPECT_EQ(unreadable_files(), std::vector<std::string>{model});
+    EXPECT_NE(err.find("\"" + model + "\""), std::string::npos) << err;
+    EXPECT_EQ(find_texture("ome16.bmp"), 0);
+
+    teardown_scene();
+    std::filesystem::current_path(saved_cwd_);
+    setup_scene(host_.get(), (assets_->path() / "absent").string());
+    EXPECT_TRUE(unreadable_files().empty());
+    EXPECT_EQ(find_texture("ome16.bmp"), -1);
+    EXPECT_EQ(walkers()[0].model, -1);
+    EXPECT_EQ(std::filesystem::current_path(), saved_cwd_);
+    frames(1);
+    EXPECT_EQ(surface_pixels()[0], 0x0210); // the floor all the same
 }
 
 TEST_F(SceneTest, FirstFrameMatchesTheWorkedPositions) {

@@ -80,21 +80,53 @@ TEST(Bmp16, HeadersPaddingAndBottomUpRows) {
     EXPECT_TRUE(encode_bmp16(px, 0, 0).empty());
 }
 
-TEST(DataDir, WorkingDirectoryFirstThenBesideTheExecutableThenPlainData) {
+// The first folder that holds the model file wins; a "data" folder without it
+// is passed over, and every folder looked at is named, as an absolute path.
+TEST(DataDir, FirstCandidateHoldingTheModelFileWins) {
     namespace fs = std::filesystem;
     const fs::path saved = fs::current_path();
     // getcwd reports resolved paths, so compare against the resolved temp folder.
     const fs::path root =
         fs::canonical(fs::temp_directory_path()) / ("walkers-dd-" + std::to_string(::getpid()));
     fs::remove_all(root);
-    fs::create_directories(root / "cwd");
-    fs::create_directories(root / "bin" / "data");
+    const fs::path here = root / "cwd" / "data";
+    const fs::path beside = root / "bin" / "data";
+    fs::create_directories(here);
+    fs::create_directories(beside);
     const fs::path exe = root / "bin" / "walkers-demo";
     fs::current_path(root / "cwd");
-    EXPECT_EQ(locate_data_dir(exe), root / "bin" / "data");
-    EXPECT_EQ(locate_data_dir({}), fs::path("data"));
-    fs::create_directories(root / "cwd" / "data");
-    EXPECT_EQ(locate_data_dir(exe), root / "cwd" / "data");
+    const std::vector<fs::path> both{here, beside};
+    EXPECT_EQ(data_dir_candidates(exe), both);
+    EXPECT_EQ(data_dir_candidates({}), std::vector<fs::path>{here});
+    fs::current_path(root / "bin"); // started from its own folder: one candidate
+    EXPECT_EQ(data_dir_candidates(exe), std::vector<fs::path>{beside});
+    fs::current_path(root / "cwd");
+
+    struct Case {
+        bool model_here, model_beside;
+        fs::path found;
+        std::vector<fs::path> tried;
+    };
+    const Case cases[] = {{false, false, {}, both},
+                          {false, true, beside, both},
+                          {true, true, here, {here}},
+                          {true, false, here, {here}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.model_here << c.model_beside);
+        fs::remove(here / "mdt.txt");
+        fs::remove(beside / "mdt.txt");
+        if (c.model_here) std::ofstream(here / "mdt.txt") << "";
+        if (c.model_beside) std::ofstream(beside / "mdt.txt") << "";
+        const DataDirLookup lookup = locate_data_dir(exe);
+        EXPECT_EQ(lookup.found, c.found);
+        EXPECT_EQ(lookup.tried, c.tried);
+        EXPECT_EQ(lookup.folder(), c.found.empty() ? here : c.found);
+        if (c.found.empty()) {
+            EXPECT_EQ(lookup.not_found_message(), "no folder holding mdt.txt (tried " +
+                                                      here.string() + ", " + beside.string() +
+                                                      "); --data names one");
+        }
+    }
     fs::current_path(saved);
     fs::remove_all(root);
 }
@@ -202,6 +234,14 @@ TEST_F(SnapshotRun, OddWidthRowsArePaddedAndStateGoesToStandardOutput) {
         EXPECT_EQ(le16(b, 54 + y * 12 + 10), 0u) << "padding of row " << y;
         EXPECT_EQ(le16(b, 54 + y * 12), 0x0210u);
     }
+}
+
+TEST_F(SnapshotRun, DefaultSizeIsTheSurfaceTheWindowBuilds) {
+    ASSERT_EQ(run(data_arg() + "--bmp default.bmp"), 0);
+    const std::vector<uint8_t> b = read_bytes(out_ / "default.bmp");
+    ASSERT_GE(b.size(), 54u);
+    EXPECT_EQ(le32(b, 18), 520u);
+    EXPECT_EQ(le32(b, 22), 489u);
 }
 
 TEST_F(SnapshotRun, HelpPrintsUsage) {

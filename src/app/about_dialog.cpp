@@ -16,8 +16,12 @@ QString about_text(int64_t frames_drawn) {
                        "RGB555 picture.</p>"
                        "<p><b>Controls</b><br>"
                        "Left click: send a walker out to the front and back<br>"
-                       "Escape: quit (also here)<br>"
-                       "Demo menu: keep the window on top, unlimited frame rate, about, quit</p>"
+                       "Space: pause or resume; period: one frame while paused<br>"
+                       "Ctrl+S: save the frame as a PNG<br>"
+                       "F11: full screen; F1: this box<br>"
+                       "Escape or Ctrl+Q: quit (Escape also here)<br>"
+                       "Demo menu: also always on top and an unlimited frame rate<br>"
+                       "View menu: actual size or scaled to the window, the frame rate</p>"
                        "<p>Frames drawn so far: %1</p>")
         .arg(frames_drawn);
 }

@@ -6,8 +6,13 @@
 
 namespace walkers {
 
-FrameLoop::FrameLoop(std::function<void()> frame, QObject* parent)
-    : QObject(parent), frame_(std::move(frame)), pacer_(refresh_interval(60.0)) {
+std::chrono::nanoseconds steady_now() {
+    static const auto start = std::chrono::steady_clock::now();
+    return std::chrono::steady_clock::now() - start;
+}
+
+FrameLoop::FrameLoop(std::function<void()> frame, LoopClock clock, QObject* parent)
+    : QObject(parent), frame_(std::move(frame)), clock_(std::move(clock)) {
     wake_timer_.setSingleShot(true);
     wake_timer_.setTimerType(Qt::PreciseTimer);
 }
@@ -15,16 +20,22 @@ FrameLoop::FrameLoop(std::function<void()> frame, QObject* parent)
 int FrameLoop::run() {
     QAbstractEventDispatcher* dispatcher =
         QAbstractEventDispatcher::instance(QThread::currentThread());
-    clock_.start();
     while (!quit_requested_) {
         if (dispatcher->processEvents(QEventLoop::AllEvents)) continue;
         if (quit_requested_) break;
-        const std::chrono::nanoseconds now{clock_.nsecsElapsed()};
-        const std::chrono::nanoseconds wait = pacer_.wait_at(now);
-        if (wait.count() > 0) {
-            waitForEventsOrRefresh(wait);
+        if (paused_ && !step_requested_) {
+            blockForEvents();
             continue;
         }
+        const std::chrono::nanoseconds now = clock_();
+        const std::chrono::nanoseconds wait =
+            paused_ ? std::chrono::nanoseconds::zero() : pacer_.wait_at(now);
+        if (wait.count() > 0) {
+            wake_timer_.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
+            blockForEvents();
+            continue;
+        }
+        step_requested_ = false;
         pacer_.frame_started(now);
         ++frames_run_;
         frame_();
@@ -38,9 +49,17 @@ void FrameLoop::quit(int exit_code) {
     exit_code_ = exit_code;
 }
 
-void FrameLoop::waitForEventsOrRefresh(std::chrono::nanoseconds wait) {
-    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(wait);
-    wake_timer_.start(static_cast<int>(milliseconds.count()));
+void FrameLoop::setPaused(bool paused) {
+    paused_ = paused;
+    step_requested_ = false;
+}
+
+void FrameLoop::step() {
+    if (paused_) step_requested_ = true;
+}
+
+// Returns once at least one event has been handled (the wake timer is one).
+void FrameLoop::blockForEvents() {
     QAbstractEventDispatcher::instance(QThread::currentThread())
         ->processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -1,14 +1,23 @@
-// frame_view.h - the widget that shows the frame surface.
+// frame_view.h - the widget that shows the frame surface, and all painting.
 //
-// It paints the last frame it was given 1:1 at its top-left corner and white
-// over any area beyond it (and everywhere before the first frame or after the
-// frame has been dropped). It never scales and never resizes the frame. A left
-// button press is reported through leftButtonPressed; other buttons get the
-// default handling only.
+// The last frame it was given is drawn where place_frame puts it for the
+// view's size, device pixel ratio and scale mode: at the start-up size that is
+// 1:1 filling the view; larger views get the largest whole factor that fits,
+// nearest-neighbour and centred. Everything around the frame (and the whole
+// view before the first frame or after the frame was dropped) is the floor's
+// colour. Over the picture, never into the frame, it draws a notice when one is
+// set (centred), the measured frame rate when that is shown (top right) and
+// "Paused" while the scene is paused (top left).
+//
+// A left button press anywhere in the view is reported through
+// leftButtonPressed; other buttons get the default handling only.
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
+
+#include "app/frame_layout.h"
 
 namespace walkers {
 
@@ -21,9 +30,22 @@ public:
     // Shows `frame` at once. The image may wrap memory owned by someone else:
     // it must stay valid until the next showFrame or dropFrame.
     void showFrame(const QImage& frame);
-    // Forgets the frame (its memory is about to go away) and paints white.
+    // Forgets the frame (its memory is about to go away) and paints the floor.
     void dropFrame();
     const QImage& frame() const { return frame_; }
+
+    void setScaleMode(ScaleMode mode);
+    ScaleMode scaleMode() const { return scale_mode_; }
+    // Where the frame is drawn now, in device pixels of the view.
+    FramePlacement placement() const;
+
+    void setNotice(const QString& text); // empty: no notice
+    const QString& notice() const { return notice_; }
+    void setFrameRateShown(bool shown);
+    bool frameRateShown() const { return frame_rate_shown_; }
+    // Painted with the next frame, so the label does not flicker on its own.
+    void setFrameRate(double frames_per_second) { frame_rate_ = frames_per_second; }
+    void setPaused(bool paused);
 
 signals:
     void leftButtonPressed();
@@ -33,7 +55,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void paintFrame(QPainter& painter);
+    void paintNotice(QPainter& painter);
+    void paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner);
+
     QImage frame_;
+    ScaleMode scale_mode_ = ScaleMode::ScaleToWindow;
+    QString notice_;
+    bool frame_rate_shown_ = false;
+    double frame_rate_ = 0.0;
+    bool paused_ = false;
 };
 
 } // namespace walkers

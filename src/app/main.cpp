@@ -1,23 +1,30 @@
 // main.cpp - the walkers desktop demo.
 //
-// Finds the asset folder ("data" in the working directory, then beside the
-// executable), opens the window "TEST" and runs frames until Escape, the Quit
-// command or closing the window. The exit code is 0 for all of these; it is 1
-// when there is no display to open the window on.
+// Reads the command line first (--help and --version need no display), finds
+// the asset folder (--data, else the first "data" holding mdt.txt in the
+// working directory or beside the executable), opens the window "TEST" and
+// runs frames until Escape, the Quit command or closing the window. Exit
+// status: 0 for all of these; 1 when there is no display to open the window on;
+// 2 for a bad command line.
 //
-// WALKERS_BENCH_FRAMES=N starts with the unlimited frame rate, quits after N
-// frames and prints the frames per second: for measuring the window loop.
+// --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
+// quits after N frames and prints the frames per second: for measuring.
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/demo_app.h"
+#include "render/surface.h"
 #include "scene/data_dir.h"
 
 namespace {
+
+constexpr int EXIT_NO_DISPLAY = 1;
+constexpr int EXIT_BAD_USE = 2;
 
 bool env_set(const char* name) {
     const char* value = std::getenv(name);
@@ -42,44 +49,52 @@ bool display_reachable() {
     return env_set("DISPLAY") && !local_x_display_missing(std::getenv("DISPLAY"));
 }
 
-std::string data_folder(const char* argv0) {
-    const std::filesystem::path dir =
+walkers::DataDirLookup data_folder(const walkers::CommandLine& line, const char* argv0) {
+    if (line.data_dir)
+        return walkers::given_data_dir(QFile::encodeName(*line.data_dir).toStdString());
+    walkers::DataDirLookup lookup =
         walkers::locate_data_dir(walkers::running_executable_path(argv0));
-    if (!dir.is_absolute())
-        std::fprintf(stderr, "walkers: no \"data\" folder in the working directory or beside the "
-                             "executable; the walkers need its asset files\n");
-    return dir.string();
+    if (lookup.found.empty())
+        std::fprintf(stderr, "walkers: %s\n", lookup.not_found_message().c_str());
+    return lookup;
 }
 
-int64_t bench_frames() {
-    const char* value = std::getenv("WALKERS_BENCH_FRAMES");
-    return value ? std::max<int64_t>(0, std::atoll(value)) : 0;
+int answer_without_running(const walkers::CommandLine& line) {
+    if (line.action == walkers::CommandLine::Action::Error) {
+        std::fprintf(stderr, "walkers: %s\n", qPrintable(line.text));
+        return EXIT_BAD_USE;
+    }
+    std::printf("%s\n", qPrintable(line.text.trimmed()));
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const walkers::CommandLine line =
+        walkers::parse_command_line(arguments, qEnvironmentVariable("WALKERS_BENCH_FRAMES"));
+    if (line.action != walkers::CommandLine::Action::Run) return answer_without_running(line);
+
     if (!display_reachable()) {
         std::fprintf(stderr, "walkers: no display to open the window on (DISPLAY is not set or "
                              "its X server is not running); use walkers-snapshot to render "
                              "frames without one\n");
-        return 1;
+        return EXIT_NO_DISPLAY;
     }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // the frame loop decides when to end
 
-    walkers::DemoOptions options;
-    options.frame_limit = bench_frames();
-    options.unlimited_frame_rate = options.frame_limit > 0;
-    walkers::DemoApp demo(walkers::real_scene_calls(data_folder(argv[0])), options);
-
-    QElapsedTimer clock;
-    clock.start();
+    walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);
+    const auto start = walkers::steady_now();
     const int exit_code = demo.exec();
-    if (options.frame_limit > 0) {
-        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    if (line.options.frame_limit > 0) {
+        const double seconds = static_cast<double>((walkers::steady_now() - start).count()) / 1e9;
         const auto frames = static_cast<long long>(demo.loop().framesRun());
-        std::printf("walkers: %lld frames in %.3f s: %.1f frames/second\n", frames, seconds,
+        std::printf("walkers: %lld frames of %dx%d in %.3f s: %.1f frames/second\n", frames,
+                    walkers::surface_width(), walkers::surface_height(), seconds,
                     seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
     }
     return exit_code;

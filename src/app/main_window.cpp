@@ -2,27 +2,57 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QWindow>
 
 #include "app/about_dialog.h"
+#include "app/frame_image.h"
 #include "app/frame_view.h"
+#include "app/startup_notice.h"
 
 namespace walkers {
 
-MainWindow::MainWindow(SceneCalls scene, bool unlimited_frame_rate, QWidget* parent)
-    : QMainWindow(parent), scene_(std::move(scene)), view_(new FrameView(this)), host_(view_) {
+namespace {
+
+QString ask_with_file_dialog(QWidget* parent, const QString& suggested) {
+    QFileDialog dialog(parent, QObject::tr("Save frame"), suggested,
+                       QObject::tr("PNG images (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString default_save_folder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+
+} // namespace
+
+MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, QWidget* parent)
+    : QMainWindow(parent), scene_(std::move(scene)), view_(new FrameView(this)), host_(view_),
+      ask_save_path_(
+          [this](const QString& suggested) { return ask_with_file_dialog(this, suggested); }) {
     setWindowTitle(QStringLiteral("TEST"));
     setCentralWidget(view_);
     // The view keeps the keyboard focus (it passes keys on to the window): a
-    // menu bar used from the keyboard then hands the focus back to it instead
-    // of keeping it and swallowing every later Escape.
+    // menu bar used from the keyboard then hands the focus back to it.
     view_->setFocusPolicy(Qt::StrongFocus);
     view_->setFocus();
-    createMenus(unlimited_frame_rate);
+    menuBar()->setObjectName(QStringLiteral("KAMBRELL"));
+    menuBar()->installEventFilter(this);
+    createDemoMenu(options);
+    createViewMenu();
     connect(view_, &FrameView::leftButtonPressed, this, [this] {
         if (!torn_down_) scene_.start_jump();
     });
@@ -32,6 +62,9 @@ MainWindow::MainWindow(SceneCalls scene, bool unlimited_frame_rate, QWidget* par
     resizeToOuterSize();
     layout()->activate();
     scene_.setup(&host_);
+    surface_size_ = view_->size();
+    if (scene_.report) view_->setNotice(startup_notice(scene_.report()));
+    if (options.start_scale > 1) resizeToShowScale(options.start_scale);
 }
 
 void MainWindow::resizeToOuterSize() {
@@ -42,42 +75,87 @@ void MainWindow::resizeToOuterSize() {
     resize(OUTER_WIDTH - frame.left() - frame.right(), OUTER_HEIGHT - frame.top() - frame.bottom());
 }
 
+void MainWindow::resizeToShowScale(int scale) {
+    const QSize around_view = size() - view_->size(); // the menu bar
+    resize(surface_size_ * scale + around_view);
+}
+
 void MainWindow::runFrame() {
     if (!torn_down_) scene_.run_frame(&host_);
 }
 
-void MainWindow::createMenus(bool unlimited_frame_rate) {
-    menuBar()->setObjectName(QStringLiteral("KAMBRELL"));
+QAction* MainWindow::command(Command command) const {
+    return findChild<QAction*>(QString::number(command));
+}
+
+void MainWindow::createDemoMenu(const DemoOptions& options) {
     QMenu* demo = menuBar()->addMenu(tr("&Demo"));
     demo->setObjectName(QStringLiteral("101"));
 
-    on_top_action_ = addCommand(demo, tr("Always on &top"), CMD_ON_TOP);
-    on_top_action_->setCheckable(true);
-    connect(on_top_action_, &QAction::triggered, this, &MainWindow::toggleOnTop);
+    QAction* pause = addCommand(demo, tr("&Pause"), CMD_PAUSE, QKeySequence(Qt::Key_Space));
+    pause->setCheckable(true);
+    connect(pause, &QAction::toggled, this, &MainWindow::togglePause);
+    QAction* step = addCommand(demo, tr("&Step one frame"), CMD_STEP, QKeySequence(Qt::Key_Period));
+    step->setEnabled(false);
+    connect(step, &QAction::triggered, this, &MainWindow::stepRequested);
+    connect(addCommand(demo, tr("Sa&ve frame..."), CMD_SAVE_FRAME, QKeySequence::Save),
+            &QAction::triggered, this, &MainWindow::saveFrame);
+    demo->addSeparator();
 
+    QAction* on_top = addCommand(demo, tr("Always on &top"), CMD_ON_TOP);
+    on_top->setCheckable(true);
+    connect(on_top, &QAction::triggered, this, &MainWindow::toggleOnTop);
     QAction* unlimited = addCommand(demo, tr("&Unlimited frame rate"), CMD_UNLIMITED);
     unlimited->setCheckable(true);
-    unlimited->setChecked(unlimited_frame_rate);
+    unlimited->setChecked(options.unlimited_frame_rate);
     connect(unlimited, &QAction::toggled, this, &MainWindow::unlimitedFrameRateToggled);
+    demo->addSeparator();
 
+    connect(addCommand(demo, tr("&About walkers..."), CMD_ABOUT, QKeySequence(Qt::Key_F1)),
+            &QAction::triggered, this, &MainWindow::openAbout);
     demo->addSeparator();
-    connect(addCommand(demo, tr("&About walkers..."), CMD_ABOUT), &QAction::triggered, this,
-            &MainWindow::openAbout);
-    demo->addSeparator();
-    connect(addCommand(demo, tr("&Quit"), CMD_QUIT), &QAction::triggered, this,
-            [this] { emit quitRequested(0); });
+    connect(addCommand(demo, tr("&Quit"), CMD_QUIT, QKeySequence(Qt::CTRL | Qt::Key_Q)),
+            &QAction::triggered, this, [this] { emit quitRequested(0); });
 }
 
-QAction* MainWindow::addCommand(QMenu* menu, const QString& text, Command command) {
+void MainWindow::createViewMenu() {
+    QMenu* menu = menuBar()->addMenu(tr("&View"));
+    menu->setObjectName(QStringLiteral("view"));
+
+    auto* sizes = new QActionGroup(this);
+    const std::pair<Command, ScaleMode> modes[] = {{CMD_ACTUAL_SIZE, ScaleMode::ActualSize},
+                                                   {CMD_SCALE_TO_WINDOW, ScaleMode::ScaleToWindow}};
+    for (const auto& [id, mode] : modes) {
+        QAction* action = addCommand(
+            menu, id == CMD_ACTUAL_SIZE ? tr("&Actual size") : tr("&Scale to window"), id);
+        action->setCheckable(true);
+        action->setChecked(mode == view_->scaleMode());
+        action->setActionGroup(sizes);
+        connect(action, &QAction::triggered, view_, [this, mode] { view_->setScaleMode(mode); });
+    }
+    menu->addSeparator();
+
+    QAction* full_screen =
+        addCommand(menu, tr("&Full screen"), CMD_FULL_SCREEN, QKeySequence(Qt::Key_F11));
+    full_screen->setCheckable(true);
+    connect(full_screen, &QAction::triggered, this, &MainWindow::toggleFullScreen);
+    QAction* frame_rate = addCommand(menu, tr("Show frame &rate"), CMD_SHOW_FRAME_RATE);
+    frame_rate->setCheckable(true);
+    connect(frame_rate, &QAction::toggled, view_, &FrameView::setFrameRateShown);
+}
+
+QAction* MainWindow::addCommand(QMenu* menu, const QString& text, Command command,
+                                const QKeySequence& shortcut) {
     QAction* action = menu->addAction(text);
     action->setData(static_cast<int>(command));
     action->setObjectName(QString::number(command));
+    action->setShortcut(shortcut);
     return action;
 }
 
 void MainWindow::toggleOnTop() {
     on_top_ = !on_top_;
-    on_top_action_->setChecked(on_top_);
+    command(CMD_ON_TOP)->setChecked(on_top_);
     // QWidget::setWindowFlag would re-parent the window, which hides it and may
     // move it; the native window can change its stacking hint in place. The
     // geometry is put back in case the window system moved it anyway.
@@ -89,6 +167,17 @@ void MainWindow::toggleOnTop() {
     if (geometry() != kept) setGeometry(kept);
 }
 
+void MainWindow::togglePause(bool paused) {
+    command(CMD_STEP)->setEnabled(paused);
+    view_->setPaused(paused);
+    emit pauseToggled(paused);
+}
+
+void MainWindow::toggleFullScreen(bool full_screen) {
+    setWindowState(full_screen ? windowState() | Qt::WindowFullScreen
+                               : windowState() & ~Qt::WindowFullScreen);
+}
+
 void MainWindow::openAbout() {
     const int64_t frames = scene_.frames_drawn ? scene_.frames_drawn() : 0;
     AboutDialog dialog(frames, this);
@@ -98,12 +187,56 @@ void MainWindow::openAbout() {
     dialog.exec();
 }
 
+QString MainWindow::suggestedFramePath() const {
+    const int64_t frame = scene_.frames_drawn ? scene_.frames_drawn() : 0;
+    const QString folder = save_folder_.isEmpty() ? default_save_folder() : save_folder_;
+    return QDir(folder).filePath(
+        QStringLiteral("walkers-frame-%1.png").arg(frame, 6, 10, QChar('0')));
+}
+
+void MainWindow::saveFrame() {
+    // A copy: the surface's memory is drawn over by the next frame.
+    const QImage frame = view_->frame().copy();
+    if (frame.isNull()) {
+        QMessageBox::information(this, tr("Save frame"), tr("No frame has been drawn yet."));
+        return;
+    }
+    const QString path = ask_save_path_(suggestedFramePath());
+    if (path.isEmpty()) return;
+    save_folder_ = QFileInfo(path).absolutePath();
+    if (!widened_rgb888(frame).save(path, "PNG"))
+        QMessageBox::warning(this, tr("Save frame"), tr("Could not write %1.").arg(path));
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         emit quitRequested(0);
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+// After a menu was closed from the keyboard the menu bar stays in its keyboard
+// mode, holding the focus, and would take the next Escape only to leave that
+// mode. Escape reaches the window first.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == menuBar() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        !QApplication::activePopupWidget()) {
+        emit quitRequested(0);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        if (QAction* full_screen = command(CMD_FULL_SCREEN)) {
+            const QSignalBlocker quiet(full_screen);
+            full_screen->setChecked(windowState() & Qt::WindowFullScreen);
+        }
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

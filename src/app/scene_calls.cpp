@@ -1,17 +1,40 @@
 // scene_calls.cpp - binds the window's scene calls to the demo scene.
 #include "app/scene_calls.h"
 
+#include <algorithm>
+#include <system_error>
+
+#include "assets/file.h"
 #include "scene/scene.h"
 
 namespace walkers {
 
-SceneCalls real_scene_calls(std::string data_dir) {
+namespace {
+
+StartupReport scene_report(const DataDirLookup& lookup) {
+    StartupReport report;
+    report.data_dir = lookup.found.string();
+    std::error_code error;
+    report.data_dir_opened = std::filesystem::is_directory(lookup.folder(), error);
+    for (const auto& folder : lookup.tried)
+        report.folders_tried.push_back(folder.string());
+    report.walkers_loaded = static_cast<int32_t>(std::count_if(
+        walkers().begin(), walkers().end(), [](const Walker& w) { return w.model >= 0; }));
+    report.unreadable_files = unreadable_files();
+    return report;
+}
+
+} // namespace
+
+SceneCalls real_scene_calls(DataDirLookup lookup) {
+    const std::string folder = lookup.folder().string();
     return SceneCalls{
-        .setup = [dir = std::move(data_dir)](WindowHost* host) { setup_scene(host, dir); },
+        .setup = [folder](WindowHost* host) { setup_scene(host, folder); },
         .teardown = [] { teardown_scene(); },
         .run_frame = [](WindowHost* host) { run_frame(host); },
         .start_jump = [] { start_jump(); },
         .frames_drawn = [] { return frames_drawn(); },
+        .report = [lookup = std::move(lookup)] { return scene_report(lookup); },
     };
 }
 

@@ -1,9 +1,11 @@
 // file.cpp - whole-file reads for the asset loaders.
 #include "assets/file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <system_error>
 
 namespace walkers {
 
@@ -11,6 +13,9 @@ namespace {
 
 constexpr std::size_t TERMINATOR_BYTES = 4;
 constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+// Full paths of the files reported since the last clear, each once.
+std::vector<std::string> unreadable_noted;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -50,7 +55,25 @@ FileImage read_whole_file(const std::string& path) {
 }
 
 void report_unreadable(const std::string& path) {
-    std::cerr << "walkers: cannot read \"" << path << "\"\n";
+    const std::string full = full_path(path).string();
+    std::cerr << "walkers: cannot read \"" << full << "\"\n";
+    if (unreadable_noted.size() < UNREADABLE_FILES_KEPT &&
+        std::find(unreadable_noted.begin(), unreadable_noted.end(), full) == unreadable_noted.end())
+        unreadable_noted.push_back(full);
+}
+
+const std::vector<std::string>& unreadable_files() {
+    return unreadable_noted;
+}
+
+void clear_unreadable_files() {
+    unreadable_noted.clear();
+}
+
+std::filesystem::path full_path(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    return ec ? path : abs.lexically_normal();
 }
 
 } // namespace walkers

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "assets/animation.h"
+#include "assets/file.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "assets/texture.h"
@@ -41,12 +42,13 @@ constexpr const char* MODEL_FILE = "mdt.txt";
 constexpr const char* ANIMATION_FILE = "an.txt";
 constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
 
-void enter_data_dir(const std::string& data_dir) {
-    if (data_dir.empty()) return;
-    // A folder that cannot be entered is not fatal: the loaders report what
-    // they then cannot read, and the scene runs with whatever did load.
-    std::error_code ignored;
-    std::filesystem::current_path(data_dir, ignored);
+// False when the folder cannot be entered: then nothing is loaded, since the
+// relative asset names would otherwise be read from wherever the process is.
+bool enter_data_dir(const std::string& data_dir) {
+    if (data_dir.empty()) return true;
+    std::error_code error;
+    std::filesystem::current_path(data_dir, error);
+    return !error;
 }
 
 void bind_streams() {
@@ -58,9 +60,9 @@ void bind_streams() {
     set_texcoord_stream(texcoord_items);
 }
 
-void load_walkers() {
+void load_walkers(bool with_assets) {
     for (Walker& w : scene.walkers) {
-        w.model = load_model(MODEL_FILE);
+        w.model = with_assets ? load_model(MODEL_FILE) : -1;
         w.animation = w.model >= 0 ? load_animation(ANIMATION_FILE, w.model) : -1;
         // Drawn even for a walker without a model, so the others keep the
         // directions a complete load gives them.
@@ -173,7 +175,8 @@ void step_animations() {
 void setup_scene(WindowHost* window, const std::string& data_dir) {
     if (scene.active) teardown_scene();
     scene = SceneState{};
-    enter_data_dir(data_dir);
+    clear_unreadable_files();
+    const bool with_assets = enter_data_dir(data_dir);
     create_frame_surface(window);
     build_recip_table();
     create_math_tables();
@@ -185,14 +188,16 @@ void setup_scene(WindowHost* window, const std::string& data_dir) {
     set_projection_centre(surface_width() >> 1, surface_height() >> 1);
     set_surface_depth(16);
     bind_streams();
-    for (const char* name : START_TEXTURES)
-        load_texture(name);
+    if (with_assets) {
+        for (const char* name : START_TEXTURES)
+            load_texture(name);
+    }
     // The counter starts at 0 with the program; setting it here gives every
     // setup in one process the same texture order (walker i wears slot (i+1)%3).
     model_load_counter = 0;
-    load_walkers();
+    load_walkers(with_assets);
     convert_colours();
-    set_clear_colour(0, 16, 16);
+    set_clear_colour(FLOOR_COLOUR[0], FLOOR_COLOUR[1], FLOOR_COLOUR[2]);
     scene.active = true;
 }
 

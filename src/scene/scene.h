@@ -36,6 +36,10 @@ constexpr int32_t WALKER_COUNT = 9;
 constexpr int32_t DEMO_SURFACE_WIDTH = 520;
 constexpr int32_t DEMO_SURFACE_HEIGHT = 489;
 
+// The background every frame is cleared to, as 5-bit red, green and blue: the
+// teal floor the walkers walk on.
+constexpr std::array<int32_t, 3> FLOOR_COLOUR{0, 16, 16};
+
 // Static storage handed to stream rows 0, 1 and 2 at setup.
 constexpr int32_t POSITION_STREAM_CAPACITY = 1500;
 constexpr int32_t COLOUR_STREAM_CAPACITY = 200;
@@ -94,7 +98,9 @@ void random_reset(); // state back to 1
 
 // data_dir: the folder made the working directory ("data" for the demo); an empty
 // string leaves the working directory as it is. A folder that cannot be entered
-// is not fatal: the loaders then report the files they cannot read.
+// is not fatal, but nothing is loaded: the scene runs with no walkers. Setup
+// clears unreadable_files() first, so afterwards it names the files this setup
+// could not read.
 void setup_scene(WindowHost* window, const std::string& data_dir = "data");
 void teardown_scene();
 void run_frame(WindowHost* window);

@@ -1,63 +1,144 @@
 #!/usr/bin/env bash
-# End-to-end run of the walkers window under a private X server: starts the
-# program from its own folder (where "data" is), waits for the window "TEST",
-# checks that a screenshot of it shows walkers (many pixels of several colours
-# that are neither white nor the background), then ends it with Escape and
-# expects exit code 0. Every wait is bounded, so it cannot hang.
-#   e2e_xvfb.sh PATH/TO/walkers [SCREENSHOT.png]
+# End-to-end run of the walkers window under a private X server:
+#  1. a measured run names the surface it built: the window's client area
+#     below the menu bar, 520 x 489 at the outer size of 520 x 508;
+#  2. the program started from its own folder (where "data" is) opens "TEST"
+#     at 520 x 508 and shows walkers (many pixels that are neither the floor
+#     nor black outlines, in several colours);
+#  3. Space pauses it; the window is resized to more than twice the surface in
+#     each direction; the same frame then shows at 2x, centred: the walkers'
+#     pixels cover four times the area, their bounding box doubles around the
+#     new origin, and the margins are the floor's colour, not white;
+#  4. Escape ends it with exit code 0.
+# Every wait is bounded, so it cannot hang.
+#   e2e_xvfb.sh PATH/TO/walkers [SCREENSHOT_PREFIX]   (writes PREFIX-1x.png, PREFIX-2x.png)
 set -u
 exe=$(readlink -f "$1")
-shot=${2:-$(mktemp --suffix=.png)}
+prefix=${2:-$(mktemp -d)/walkers}
 fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
-for tool in Xvfb xdotool import convert xdpyinfo; do
+for tool in Xvfb xdotool import convert compare xdpyinfo; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 
-# A display number nobody uses; the lock file keeps parallel runs apart.
-for n in $(seq 140 199); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number to the file: no
+# race with other runs choosing numbers at the same time.
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
+    rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=:$n
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$n"
-
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 cd "$(dirname "$exe")"
+
+# 1. The surface the window builds at start-up.
+measured=$(timeout 60 "$exe" --frames 3 --unlimited 2>/dev/null)
+[[ $measured =~ "3 frames of "([0-9]+)x([0-9]+)" in" ]] || fail "no frame report: $measured"
+surface_w=${BASH_REMATCH[1]}
+surface_h=${BASH_REMATCH[2]}
+[ "$surface_w" -eq 520 ] && [ "$surface_h" -eq 489 ] ||
+    fail "the window built a ${surface_w}x${surface_h} surface, not 520x489"
+
+# The parts of a screenshot that are neither the floor (RGB555 0,16,16 shows as
+# 0,132,132) nor black outlines, as white on black, in a window-relative area.
+walker_mask() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off \
+        -fill black -opaque 'rgb(0,132,132)' -fill white +opaque black "${@:6}"
+}
+# Walker pixels in that area: count, then the bounding box in the window.
+walker_pixels() { # SHOT X Y W H
+    read -r count box < <(walker_mask "$@" -bordercolor black -border 1 \
+        -format '%[fx:round(mean*w*h)] %@' info:)
+    [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || { echo 0 0 0 0 0; return; }
+    local x0=$((BASH_REMATCH[3] - 1 + $2)) y0=$((BASH_REMATCH[4] - 1 + $3))
+    echo "$count" "$x0" "$y0" $((x0 + BASH_REMATCH[1] - 1)) $((y0 + BASH_REMATCH[2] - 1))
+}
+# Distinct colours in the area, the floor's included.
+colours() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -unique-colors txt:- | grep -vc '^#'
+}
+# Pixels of the area that are not the floor's colour.
+not_floor() { # SHOT X Y W H
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off -fill black \
+        -opaque 'rgb(0,132,132)' -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
+}
+
+# A screenshot once the screen has stopped changing (the scene is paused and
+# any repaint done): two in a row that are the same, within 15 s.
+stable_shot() { # OUT.png
+    local next="${1%.png}-next.png"
+    import -window root "$1" || return 1
+    for _ in $(seq 50); do
+        sleep 0.3
+        import -window root "$next" || return 1
+        if [ "$(compare -metric AE "$1" "$next" null: 2>&1)" = "0" ]; then
+            rm -f "$next"
+            return 0
+        fi
+        mv "$next" "$1"
+    done
+    return 1
+}
+# 2. The window at its start-up size.
 log=$(mktemp)
-timeout 60 "$exe" >"$log" 2>&1 &
+timeout 90 "$exe" >"$log" 2>&1 &
 app=$!
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^TEST$' | head -n1)
 [ -n "$wid" ] || { cat "$log" >&2; fail "no window titled TEST appeared"; }
-sleep 2 # let the walkers walk a little
-
 eval "$(xdotool getwindowgeometry --shell "$wid")" # X Y WIDTH HEIGHT
 [ "$WIDTH" -eq 520 ] && [ "$HEIGHT" -eq 508 ] || fail "window is ${WIDTH}x${HEIGHT}, not 520x508"
-import -window root "$shot" || fail "screenshot failed"
+menu=$((HEIGHT - surface_h)) # the view starts below the menu bar
+sleep 2 # let the walkers walk a little
 
-# Below the menu bar: count pixels that are not white, not the background
-# (RGB555 0,16,16 shows as 0,132,132) and not grey, and their distinct colours.
-read -r coloured distinct < <(convert "$shot" -crop "${WIDTH}x$((HEIGHT - 40))+${X}+$((Y + 40))" \
-    -depth 8 txt:- | awk '!/^#/ {
-        s = $0; sub(/^[^(]*\(/, "", s); split(s, c, /[,)]/)
-        r = c[1] + 0; g = c[2] + 0; b = c[3] + 0
-        if ((r == 255 && g == 255 && b == 255) || (r == 0 && g == 132 && b == 132)) next
-        if (r == g && g == b) next
-        n++; seen[r "," g "," b] = 1
-    } END { k = 0; for (key in seen) k++; print n + 0, k }')
-echo "e2e: $coloured walker pixels in $distinct colours; screenshot $shot"
-[ "$coloured" -ge 2000 ] || fail "too few walker pixels ($coloured)"
-[ "$distinct" -ge 8 ] || fail "too few colours ($distinct)"
-
-# No window manager here: give the window the focus, then type Escape into it.
+# No window manager here: give the window the focus, then pause the scene.
 timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
+timeout 10 xdotool key space
+shot1="$prefix-1x.png"
+stable_shot "$shot1" || fail "the picture did not stand still after Space"
+# Below the menu bar and the "Paused" label in the view's top-left corner.
+top=$((menu + 40))
+read -r n1 ax0 ay0 ax1 ay1 < <(walker_pixels "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
+colours1=$(colours "$shot1" "$X" $((Y + top)) "$surface_w" $((surface_h - 40)))
+echo "e2e: 1x: $n1 walker pixels, $colours1 colours, box ($ax0,$ay0)-($ax1,$ay1); $shot1"
+[ "$n1" -ge 2000 ] || fail "too few walker pixels ($n1)"
+[ "$colours1" -ge 8 ] || fail "too few colours ($colours1)"
+
+# 3. More than twice the surface in each direction: the same frame at 2x.
+view_w=$((2 * surface_w + 60))
+view_h=$((2 * surface_h + 43))
+timeout 10 xdotool windowsize --sync "$wid" "$view_w" $((view_h + menu)) || fail "cannot resize"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" -eq "$view_w" ] && [ "$HEIGHT" -eq $((view_h + menu)) ] ||
+    fail "window is ${WIDTH}x${HEIGHT} after the resize"
+shot2="$prefix-2x.png"
+stable_shot "$shot2" || fail "the picture did not settle after the resize"
+left=$(((view_w - 2 * surface_w) / 2)) # 30
+above=$(((view_h - 2 * surface_h) / 2)) # 21
+read -r n2 bx0 by0 bx1 by1 < <(walker_pixels "$shot2" "$X" $((Y + top)) "$view_w" $((view_h - 40)))
+echo "e2e: 2x: $n2 walker pixels, box ($bx0,$by0)-($bx1,$by1); $shot2"
+[ $((100 * n2)) -ge $((390 * n1)) ] && [ $((100 * n2)) -le $((410 * n1)) ] ||
+    fail "walker pixels grew from $n1 to $n2, not four times"
+# A frame pixel at (x, y) covers (left + 2x .. left + 2x + 1, above + 2y ..) now.
+expect() { [ "$1" -ge $(($2 - 1)) ] && [ "$1" -le $(($2 + 1)) ] || fail "$3: $1, expected $2"; }
+expect "$bx0" $((X + left + 2 * (ax0 - X))) "left edge of the walkers"
+expect "$by0" $((Y + menu + above + 2 * (ay0 - Y - menu))) "top edge of the walkers"
+expect "$bx1" $((X + left + 2 * (ax1 - X) + 1)) "right edge of the walkers"
+expect "$by1" $((Y + menu + above + 2 * (ay1 - Y - menu) + 1)) "bottom edge of the walkers"
+# The margins right of and below the picture: all floor, no white.
+right=$(not_floor "$shot2" $((X + left + 2 * surface_w)) $((Y + menu)) $((view_w - left - 2 * surface_w)) "$view_h")
+below=$(not_floor "$shot2" "$X" $((Y + menu + above + 2 * surface_h)) "$view_w" $((view_h - above - 2 * surface_h)))
+[ "$right" -eq 0 ] && [ "$below" -eq 0 ] ||
+    fail "the margins are not all floor ($right pixels right, $below below)"
+
+# 4. Escape ends the program with 0.
 timeout 10 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "still running 10 s after Escape"
@@ -65,4 +146,4 @@ wait "$app"
 code=$?
 app=""
 [ "$code" -eq 0 ] || { cat "$log" >&2; fail "exit code $code after Escape"; }
-echo "e2e: PASS (exit code 0 after Escape)"
+echo "e2e: PASS (2x picture with floor margins; exit code 0 after Escape)"

@@ -1,8 +1,8 @@
 // fake_scene.h - a stand-in scene that counts the window's calls.
 //
 // setup builds a surface of the host's client size filled with a pattern;
-// run_frame presents it. Each call is counted, and the frame count at the
-// moments of interest is remembered so tests can tell what ran before what.
+// run_frame presents it; report returns what the test put in the log. Each call is counted, and the
+// frame count at the moments of interest is remembered so tests can tell what ran before what.
 #pragma once
 
 #include <QApplication>
@@ -30,6 +30,12 @@ struct SceneLog {
     std::vector<int64_t> frames_at_jumps;
     std::vector<uint16_t> pixels;
     std::function<void(int64_t frame)> on_frame; // after each frame is presented
+    // What setup claims to have found: by default a folder and nine walkers.
+    StartupReport report{.data_dir = "/fake/data",
+                         .data_dir_opened = true,
+                         .folders_tried = {"/fake/data"},
+                         .walkers_loaded = 9,
+                         .unreadable_files = {}};
 };
 
 // Left half red, right half blue: enough to see placement and orientation.
@@ -75,6 +81,7 @@ inline SceneCalls counting_scene(SceneLog& log) {
                 log.frames_at_jumps.push_back(log.frames);
             },
         .frames_drawn = [&log] { return log.frames; },
+        .report = [&log] { return log.report; },
     };
 }
 

@@ -1,7 +1,7 @@
 // Tests of the window and the frame loop together: how the program ends and
-// with which code, what tears the scene down, when frames run and when not.
+// with which code, what tears the scene down, when frames run and when not
+// (paced by a made-up clock, paused, stepped), and what the view shows.
 #include <QAction>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -11,6 +11,7 @@
 
 #include "app/about_dialog.h"
 #include "app/demo_app.h"
+#include "app/frame_image.h"
 #include "app/frame_view.h"
 #include "fake_scene.h"
 
@@ -52,8 +53,10 @@ private slots:
     void aClickIsHandledBeforeTheNextFrame();
     void frameLimitEndsAfterExactlyThatManyFrames();
     void unlimitedCommandSwitchesTheLoop();
-    void pacedFramesComeNoFasterThanTheRefreshRate();
-    void framesArePresentedOneToOneWithWhiteBeyond();
+    void pacedFramesWaitForTheClockAlsoAfterUnlimited();
+    void pauseHoldsTheFramesAndStepRunsExactlyOne();
+    void frameRateIsDrawnOverThePictureNotIntoTheSurface();
+    void growingTheWindowScalesThePictureByWholeFactors();
 };
 
 void DemoAppTest::escapeEndsWithZeroWithoutTeardown() {
@@ -200,25 +203,92 @@ void DemoAppTest::unlimitedCommandSwitchesTheLoop() {
     QVERIFY(fast.loop().unlimited());
 }
 
-void DemoAppTest::pacedFramesComeNoFasterThanTheRefreshRate() {
+// The loop's clock is made up here: while it stands still no paced frame is
+// due, however long the loop waits. Unlimited frames do not move the paced
+// schedule on, so one interval after switching back the next frame comes.
+void DemoAppTest::pacedFramesWaitForTheClockAlsoAfterUnlimited() {
     SceneLog log;
-    DemoApp demo(walkers::testing::counting_scene(log));
+    std::chrono::nanoseconds clock{0};
+    DemoApp demo(walkers::testing::counting_scene(log), {}, [&clock] { return clock; });
     guard_against_hangs(demo);
-    QElapsedTimer clock;
+    std::vector<int64_t> frames_while_the_clock_stood;
+    auto after_a_while_advance_the_clock = [&] {
+        QTimer::singleShot(100, &demo.loop(), [&] {
+            frames_while_the_clock_stood.push_back(log.frames);
+            clock += FRAME_INTERVAL;
+        });
+    };
+    QAction* unlimited = demo.window().command(CMD_UNLIMITED);
     log.on_frame = [&](int64_t frame) {
-        if (frame == 1) clock.start();
-        if (clock.isValid() && clock.elapsed() >= 250) demo.loop().quit(0);
+        if (frame == 1 || frame == 50) after_a_while_advance_the_clock();
+        if (frame == 2 || frame == 50) unlimited->trigger(); // on, and off again at 50
+        if (frame == 51) demo.loop().quit(0);
     };
     QCOMPARE(demo.exec(), 0);
-    const auto interval = refresh_interval(demo.window().screen()->refreshRate());
-    const auto elapsed = std::chrono::nanoseconds(clock.nsecsElapsed());
-    // A slow machine may draw fewer frames, never more: frame 1 starts the clock.
-    QVERIFY2(log.frames - 1 <= elapsed / interval + 1,
-             qPrintable(QString("%1 frames in %2 ms").arg(log.frames).arg(elapsed.count() / 1e6)));
-    QVERIFY(log.frames >= 2);
+    QCOMPARE(frames_while_the_clock_stood, (std::vector<int64_t>{1, 50}));
+    QCOMPARE(log.frames, 51);
 }
 
-void DemoAppTest::framesArePresentedOneToOneWithWhiteBeyond() {
+void DemoAppTest::pauseHoldsTheFramesAndStepRunsExactlyOne() {
+    SceneLog log;
+    DemoApp demo(walkers::testing::counting_scene(log), unlimited());
+    guard_against_hangs(demo);
+    MainWindow& window = demo.window();
+    std::vector<int64_t> frames_seen;
+    // Each stage looks at the count after a pause long enough for many frames.
+    std::function<void(int)> stage = [&](int n) {
+        frames_seen.push_back(log.frames);
+        if (n < 3) window.command(CMD_STEP)->trigger();
+        if (n == 3) window.command(CMD_PAUSE)->trigger(); // resume
+        if (n < 3) QTimer::singleShot(50, &demo.loop(), [&stage, n] { stage(n + 1); });
+    };
+    log.on_frame = [&](int64_t frame) {
+        if (frame == 5) {
+            QVERIFY(!window.command(CMD_STEP)->isEnabled());
+            window.command(CMD_PAUSE)->trigger();
+            QVERIFY(demo.loop().paused());
+            QVERIFY(window.command(CMD_STEP)->isEnabled());
+            QTimer::singleShot(50, &demo.loop(), [&stage] { stage(0); });
+        }
+        if (frame == 12) demo.loop().quit(0);
+    };
+    QCOMPARE(demo.exec(), 0);
+    QCOMPARE(frames_seen, (std::vector<int64_t>{5, 6, 7, 8}));
+    QVERIFY(!demo.loop().paused());
+    QCOMPARE(log.frames, 12);
+}
+
+void DemoAppTest::frameRateIsDrawnOverThePictureNotIntoTheSurface() {
+    SceneLog log;
+    std::chrono::nanoseconds clock{0};
+    DemoApp demo(walkers::testing::counting_scene(log), unlimited(), [&clock] { return clock; });
+    guard_against_hangs(demo);
+    demo.window().command(CMD_SHOW_FRAME_RATE)->trigger();
+    log.on_frame = [&](int64_t frame) {
+        clock = std::chrono::nanoseconds(frame * 1'000'000'000 / 60); // 60 frames a second
+        if (frame == 62) demo.loop().quit(0);
+    };
+    QCOMPARE(demo.exec(), 0);
+    QCOMPARE(qRound(demo.meter().rate()), 60);
+
+    FrameView* view = demo.window().view();
+    QVERIFY(view->frameRateShown());
+    const QImage shot = view->grab().toImage();
+    const int w = log.setup_size.width;
+    int covered = 0; // pixels of the top-right corner that are not the blue half
+    for (int y = 0; y < 30; ++y)
+        for (int x = w - 80; x < w; ++x)
+            covered += shot.pixelColor(x, y) != QColor(0, 0, 255) ? 1 : 0;
+    QVERIFY2(covered > 100, qPrintable(QString::number(covered)));
+    QCOMPARE(shot.pixelColor(w - 1, 200), QColor(0, 0, 255));
+    // The surface itself is untouched: still the two halves, pixel for pixel.
+    SceneLog pattern;
+    pattern.setup_size = log.setup_size;
+    walkers::testing::fill_pattern(pattern);
+    QVERIFY(log.pixels == pattern.pixels);
+}
+
+void DemoAppTest::growingTheWindowScalesThePictureByWholeFactors() {
     SceneLog log;
     DemoApp demo(walkers::testing::counting_scene(log),
                  {.unlimited_frame_rate = true, .frame_limit = 3});
@@ -226,18 +296,25 @@ void DemoAppTest::framesArePresentedOneToOneWithWhiteBeyond() {
     FrameView* view = demo.window().view();
     const int w = log.setup_size.width;
     const int h = log.setup_size.height;
+    QCOMPARE(view->placement().target, QRect(0, 0, w, h)); // 1:1 at the start-up size
+    QCOMPARE(view->grab().toImage().pixelColor(w - 1, h - 1), QColor(0, 0, 255));
 
-    // Grow the window: the surface keeps its size and the new area is white.
-    demo.window().resize(demo.window().width() + 40, demo.window().height() + 30);
-    QTRY_VERIFY(view->width() > w && view->height() > h);
-    const QImage shot = view->grab().toImage();
-    QCOMPARE(shot.pixelColor(0, 0), QColor(255, 0, 0));
-    QCOMPARE(shot.pixelColor(w / 2 - 1, h - 1), QColor(255, 0, 0));
-    QCOMPARE(shot.pixelColor(w / 2, 0), QColor(0, 0, 255));
-    QCOMPARE(shot.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
-    QCOMPARE(shot.pixelColor(w, 0), QColor(Qt::white));
-    QCOMPARE(shot.pixelColor(0, h), QColor(Qt::white));
-    QCOMPARE(shot.pixelColor(view->width() - 1, view->height() - 1), QColor(Qt::white));
+    // Twice the surface and a little more: 2x, centred, the floor around it.
+    demo.window().resize(demo.window().size() + QSize(w + 41, h + 31));
+    QTRY_COMPARE(view->size(), QSize(2 * w + 41, 2 * h + 31));
+    QCOMPARE(view->placement().target, QRect(20, 15, 2 * w, 2 * h));
+    QCOMPARE(view->placement().factor, 2);
+    const QImage shot = view->grab().toImage(); // each pixel: see test_app_presentation
+    QCOMPARE(shot.pixelColor(19, 15), floor_colour());
+    QCOMPARE(shot.pixelColor(20 + w - 1, 15), QColor(255, 0, 0));
+    QCOMPARE(shot.pixelColor(20 + w, 15 + 2 * h - 1), QColor(0, 0, 255));
+    QCOMPARE(shot.pixelColor(20 + 2 * w, 15 + 2 * h), floor_colour());
+
+    // Actual size puts it back to 1:1, centred; a click on the margin still jumps.
+    demo.window().command(CMD_ACTUAL_SIZE)->trigger();
+    QCOMPARE(view->placement().target, QRect((w + 41) / 2, (h + 31) / 2, w, h));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(log.jumps, 1);
     QCOMPARE(log.setups, 1);
 }
 

@@ -1,17 +1,20 @@
 // Tests of the main window on its own: names and ids, commands, keys, buttons,
-// the About box and the start-up order. The frame loop is not running here;
-// quit requests are observed as signals.
+// the About box, saving a frame, the start-up order and the notice shown when
+// start-up finds nothing to show (with the real scene on made-up folders). The frame loop is not
+// running here; quit requests are observed as signals.
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
 #include "app/about_dialog.h"
+#include "app/frame_image.h"
 #include "app/frame_view.h"
 #include "app/main_window.h"
 #include "fake_scene.h"
@@ -55,6 +58,11 @@ private slots:
     void escapeStillQuitsAfterTheMenuWasUsedFromTheKeyboard();
     void closingTearsDownOnceThenAsksForExitZero();
     void aboutBoxIsModalAndClosesWithItsButton();
+    void standardKeysReachTheirCommands();
+    void saveFrameWritesThePictureWhereThePromptSays();
+    void startScaleEnlargesTheWindowNotTheSurface();
+    void noticeNamesTheFoldersTriedWhenNoneHoldsTheAssets();
+    void noticeNamesTheUnreadableFilesWhenNoWalkerLoads();
 };
 
 void MainWindowTest::titleSizeAndNames() {
@@ -80,6 +88,36 @@ void MainWindowTest::titleSizeAndNames() {
     QVERIFY(command_action(window, 40004)->isCheckable());
     QVERIFY(!command_action(window, 40004)->isChecked());
     QVERIFY(!command_action(window, 40001)->isCheckable());
+
+    // Every command, its menu, its shortcut as the menu shows it, and its state.
+    struct Expected {
+        Command command;
+        const char* menu;
+        const char* shortcut;
+        bool checkable, checked;
+    };
+    const Expected commands[] = {
+        {CMD_QUIT, "101", "Ctrl+Q", false, false},
+        {CMD_ABOUT, "101", "F1", false, false},
+        {CMD_PAUSE, "101", "Space", true, false},
+        {CMD_STEP, "101", ".", false, false},
+        {CMD_SAVE_FRAME, "101", "Ctrl+S", false, false},
+        {CMD_ACTUAL_SIZE, "view", "", true, false},
+        {CMD_SCALE_TO_WINDOW, "view", "", true, true},
+        {CMD_FULL_SCREEN, "view", "F11", true, false},
+        {CMD_SHOW_FRAME_RATE, "view", "", true, false},
+    };
+    for (const Expected& e : commands) {
+        QAction* action = window.command(e.command);
+        QVERIFY2(action, qPrintable(QString::number(e.command)));
+        QCOMPARE(action->data().toInt(), static_cast<int>(e.command));
+        QVERIFY(window.menuBar()->findChild<QMenu*>(e.menu)->actions().contains(action));
+        QCOMPARE(action->shortcut().toString(), QString(e.shortcut));
+        QCOMPARE(action->isCheckable(), e.checkable);
+        QCOMPARE(action->isChecked(), e.checked);
+    }
+    QVERIFY(!window.command(CMD_STEP)->isEnabled()); // only while paused
+    QCOMPARE(window.view()->notice(), QString());    // the counting scene loads nine walkers
 }
 
 void MainWindowTest::setupRunsOnceBeforeShowWithTheViewSize() {
@@ -164,16 +202,19 @@ void MainWindowTest::escapeStillQuitsAfterTheMenuWasUsedFromTheKeyboard() {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QSignalSpy quits(&window, &MainWindow::quitRequested);
 
-    // Keys through the window system, as a user types them: Alt+D opens the
-    // menu, Escape closes it and leaves the menu bar's keyboard mode.
-    QTest::keyClick(window.windowHandle(), Qt::Key_D, Qt::AltModifier);
-    QTRY_VERIFY(QApplication::activePopupWidget());
-    QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
-    QTRY_VERIFY(!QApplication::activePopupWidget());
-    for (int i = 0; i < 3 && quits.isEmpty(); ++i)
+    // Keys through the window system, as a user types them: Alt+D or Alt+V
+    // opens a menu, Escape closes it, and the very next Escape quits.
+    for (Qt::Key menu_key : {Qt::Key_D, Qt::Key_V}) {
+        quits.clear();
+        QTest::keyClick(window.windowHandle(), menu_key, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(quits.count(), 0);
         QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
-    QCOMPARE(quits.count(), 1);
-    QCOMPARE(quits.at(0).at(0).toInt(), 0);
+        QCOMPARE(quits.count(), 1);
+        QCOMPARE(quits.at(0).at(0).toInt(), 0);
+    }
 }
 
 void MainWindowTest::closingTearsDownOnceThenAsksForExitZero() {
@@ -227,6 +268,125 @@ void MainWindowTest::aboutBoxIsModalAndClosesWithItsButton() {
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(quits.count(), 0);
     QCOMPARE(log.teardowns, 0);
+}
+
+void MainWindowTest::standardKeysReachTheirCommands() {
+    SceneLog log;
+    MainWindow window(walkers::testing::counting_scene(log));
+    int prompts = 0;
+    window.setSavePathPrompt([&prompts](const QString&) {
+        ++prompts;
+        return QString(); // cancelled
+    });
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.runFrame();
+    QSignalSpy quits(&window, &MainWindow::quitRequested);
+    QSignalSpy pauses(&window, &MainWindow::pauseToggled);
+    QSignalSpy steps(&window, &MainWindow::stepRequested);
+    QWindow* keys = window.windowHandle();
+
+    QTest::keyClick(keys, Qt::Key_Period); // not paused: no step
+    QTest::keyClick(keys, Qt::Key_Space);
+    QTest::keyClick(keys, Qt::Key_Period);
+    QTest::keyClick(keys, Qt::Key_Space);
+    QCOMPARE(pauses.count(), 2);
+    QCOMPARE(pauses.at(0).at(0).toBool(), true);
+    QCOMPARE(pauses.at(1).at(0).toBool(), false);
+    QCOMPARE(steps.count(), 1);
+
+    QTest::keyClick(keys, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(prompts, 1);
+    QTest::keyClick(keys, Qt::Key_F11);
+    QTRY_VERIFY(window.isFullScreen());
+    QVERIFY(window.command(CMD_FULL_SCREEN)->isChecked());
+    QTest::keyClick(keys, Qt::Key_F11);
+    QTRY_VERIFY(!window.isFullScreen());
+    QVERIFY(!window.command(CMD_FULL_SCREEN)->isChecked());
+    QCOMPARE(quits.count(), 0);
+    QTest::keyClick(keys, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(quits.count(), 1);
+    QCOMPARE(log.teardowns, 0);
+    bool about_opened = false;
+    with_modal_dialog([&] { QTest::keyClick(keys, Qt::Key_F1); },
+                      [&](AboutDialog*) { about_opened = true; });
+    QVERIFY(about_opened);
+}
+
+void MainWindowTest::saveFrameWritesThePictureWhereThePromptSays() {
+    SceneLog log;
+    MainWindow window(walkers::testing::counting_scene(log));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("frame.png");
+    QString suggested;
+    window.setSavePathPrompt([&](const QString& offered) {
+        suggested = offered;
+        return path;
+    });
+    window.show();
+    for (int i = 0; i < 4; ++i)
+        window.runFrame();
+    window.command(CMD_SAVE_FRAME)->trigger();
+
+    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
+    const QImage saved(path);
+    const int w = log.setup_size.width, h = log.setup_size.height;
+    QCOMPARE(saved.size(), QSize(w, h)); // the surface's size, whatever the view's
+    QCOMPARE(saved.pixelColor(0, 0), QColor(255, 0, 0));
+    QCOMPARE(saved.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
+    // The next proposal is in the folder saved to.
+    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(), QFileInfo(path).absolutePath());
+}
+
+void MainWindowTest::startScaleEnlargesTheWindowNotTheSurface() {
+    SceneLog log;
+    MainWindow window(walkers::testing::counting_scene(log), {.start_scale = 2});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.runFrame();
+    const QSize surface(log.setup_size.width, log.setup_size.height);
+    QCOMPARE(window.view()->size(), surface * 2);
+    QCOMPARE(window.view()->frame().size(), surface);
+    QCOMPARE(window.view()->placement().factor, 2);
+}
+
+void MainWindowTest::noticeNamesTheFoldersTriedWhenNoneHoldsTheAssets() {
+    QTemporaryDir dir;
+    const QString here = dir.filePath("cwd/data"), beside = dir.filePath("bin/data");
+    QVERIFY(QDir().mkpath(here)); // a "data" folder without mdt.txt does not count
+    const std::vector<std::filesystem::path> candidates{here.toStdString(), beside.toStdString()};
+    const QDir saved = QDir::current();
+    MainWindow window(real_scene_calls(find_data_dir(candidates)));
+    const QString notice = window.view()->notice();
+    QVERIFY2(notice.contains("no asset folder was found"), qPrintable(notice));
+    QVERIFY2(notice.contains(here) && notice.contains(beside), qPrintable(notice));
+    QVERIFY2(notice.contains("--data"), qPrintable(notice));
+    window.close();
+    QDir::setCurrent(saved.path());
+}
+
+void MainWindowTest::noticeNamesTheUnreadableFilesWhenNoWalkerLoads() {
+    QTemporaryDir dir;
+    const QDir saved = QDir::current();
+    MainWindow window(real_scene_calls(given_data_dir(dir.path().toStdString())));
+    window.show();
+    window.runFrame();
+    const QString notice = window.view()->notice();
+    QVERIFY2(notice.contains("no walker could be loaded from"), qPrintable(notice));
+    for (const char* file : {"mdt.txt", "ome16.bmp", "buki16.bmp", "ho16.bmp"})
+        QVERIFY2(notice.contains(QDir(dir.path()).filePath(file)), qPrintable(notice));
+    // Shown over the floor, in the middle of the view.
+    const QImage shot = window.view()->grab().toImage();
+    QCOMPARE(shot.pixelColor(2, 2), floor_colour());
+    QVERIFY(shot.pixelColor(window.view()->rect().center()) != floor_colour());
+    window.close();
+    QDir::setCurrent(saved.path());
+
+    // A named folder that does not exist says so.
+    MainWindow missing(real_scene_calls(given_data_dir(dir.filePath("absent").toStdString())));
+    QVERIFY(missing.view()->notice().contains("cannot be opened"));
+    missing.close();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,8 +1,12 @@
 // Tests of presentation and pacing: RGB555 words reach the view unchanged for
-// even and odd widths, and paced frames keep to the refresh interval.
+// even and odd widths; the view places the frame at whole factors, centred,
+// with the floor around it; saved frames hold the surface's colours; and the
+// pacer and the frame-rate meter, driven by made-up times.
 #include <QtTest>
 #include <vector>
 
+#include "app/frame_image.h"
+#include "app/frame_layout.h"
 #include "app/frame_pacer.h"
 #include "app/frame_view.h"
 #include "app/view_host.h"
@@ -31,6 +35,11 @@ void compare_words(const QImage& image, const std::vector<uint16_t>& pixels, int
     }
 }
 
+QColor widened(uint16_t word) {
+    return QColor(widen_channel((word >> 10) & 31), widen_channel((word >> 5) & 31),
+                  widen_channel(word & 31));
+}
+
 } // namespace
 
 class PresentationTest : public QObject {
@@ -40,12 +49,14 @@ private slots:
     void evenWidthIsShownStraightFromTheSurface();
     void oddWidthIsCopiedToAlignedRows();
     void clientSizeIsTheViewSize();
-    void droppedFrameLeavesTheViewWhite();
     void truncatedOrEmptyFramesAreIgnored();
-    void pacedFramesKeepTheRefreshCadence();
-    void pacedFramesDoNotBurstAfterAStall();
-    void unlimitedFramesAreAlwaysDue();
-    void implausibleRefreshRatesFallBackTo60Hz();
+    void frameIsPlacedAtWholeFactorsCentred_data();
+    void frameIsPlacedAtWholeFactorsCentred();
+    void viewPaintsEachPixelAsASquareWithTheFloorAround();
+    void savedFrameHoldsTheSurfacesColours();
+    void pacedFramesKeepTheCadenceWithoutBursts();
+    void switchingBackFromUnlimitedBringsAFrameWithinOneInterval();
+    void meterCountsFramesPerSecondPerPeriod();
 };
 
 void PresentationTest::evenWidthIsShownStraightFromTheSurface() {
@@ -89,18 +100,6 @@ void PresentationTest::clientSizeIsTheViewSize() {
     QCOMPARE(host.client_size().height, 123);
 }
 
-void PresentationTest::droppedFrameLeavesTheViewWhite() {
-    FrameView view;
-    view.resize(8, 8);
-    ViewHost host(&view);
-    std::vector<uint16_t> black(8 * 8, 0);
-    host.present(black, 8, 8);
-    QCOMPARE(view.grab().toImage().pixelColor(3, 3), QColor(Qt::black));
-    host.forget_frame();
-    QVERIFY(view.frame().isNull());
-    QCOMPARE(view.grab().toImage().pixelColor(3, 3), QColor(Qt::white));
-}
-
 void PresentationTest::truncatedOrEmptyFramesAreIgnored() {
     FrameView view;
     ViewHost host(&view);
@@ -112,44 +111,164 @@ void PresentationTest::truncatedOrEmptyFramesAreIgnored() {
     QVERIFY(view.frame().isNull());
 }
 
-void PresentationTest::pacedFramesKeepTheRefreshCadence() {
-    FramePacer pacer(10ms);
-    QCOMPARE(pacer.wait_at(0ms), 0ns);
-    pacer.frame_started(0ms);
-    QCOMPARE(pacer.wait_at(4ms), 6ms);
-    QCOMPARE(pacer.wait_at(10ms), 0ns);
-    pacer.frame_started(12ms); // a little late: the next is still due at 20
-    QCOMPARE(pacer.wait_at(13ms), 7ms);
-    pacer.frame_started(20ms);
-    QCOMPARE(pacer.wait_at(29ms), 1ms);
+void PresentationTest::frameIsPlacedAtWholeFactorsCentred_data() {
+    QTest::addColumn<QSize>("view"); // logical pixels
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QRect>("target"); // device pixels
+    QTest::addColumn<int>("factor");
+    const int fit = static_cast<int>(ScaleMode::ScaleToWindow);
+    const int actual = static_cast<int>(ScaleMode::ActualSize);
+    // The frame is 520 x 489, the window's surface at start-up.
+    QTest::newRow("1x exactly") << QSize(520, 489) << 1.0 << fit << QRect(0, 0, 520, 489) << 1;
+    QTest::newRow("just under 2x")
+        << QSize(1039, 978) << 1.0 << fit << QRect(259, 244, 520, 489) << 1;
+    QTest::newRow("2x exactly") << QSize(1040, 978) << 1.0 << fit << QRect(0, 0, 1040, 978) << 2;
+    QTest::newRow("2x, wide view")
+        << QSize(1500, 1000) << 1.0 << fit << QRect(230, 11, 1040, 978) << 2;
+    QTest::newRow("just under 3x")
+        << QSize(1560, 1466) << 1.0 << fit << QRect(260, 244, 1040, 978) << 2;
+    QTest::newRow("3x exactly") << QSize(1560, 1467) << 1.0 << fit << QRect(0, 0, 1560, 1467) << 3;
+    QTest::newRow("ratio 1.5 at 1x")
+        << QSize(520, 489) << 1.5 << fit << QRect(130, 122, 520, 489) << 1;
+    QTest::newRow("ratio 1.5 at 2x")
+        << QSize(700, 660) << 1.5 << fit << QRect(5, 6, 1040, 978) << 2;
+    QTest::newRow("ratio 1.5 at 3x")
+        << QSize(1040, 978) << 1.5 << fit << QRect(0, 0, 1560, 1467) << 3;
+    QTest::newRow("ratio 2 at 2x") << QSize(520, 489) << 2.0 << fit << QRect(0, 0, 1040, 978) << 2;
+    QTest::newRow("ratio 2 at 3x") << QSize(780, 734) << 2.0 << fit << QRect(0, 0, 1560, 1467) << 3;
+    QTest::newRow("ratio 2 under 3x")
+        << QSize(779, 734) << 2.0 << fit << QRect(259, 245, 1040, 978) << 2;
+    QTest::newRow("actual, ratio 1")
+        << QSize(1500, 1000) << 1.0 << actual << QRect(490, 255, 520, 489) << 1;
+    QTest::newRow("actual, ratio 1.5")
+        << QSize(1000, 700) << 1.5 << actual << QRect(490, 280, 520, 489) << 1;
+    QTest::newRow("actual, ratio 2")
+        << QSize(1000, 700) << 2.0 << actual << QRect(480, 211, 1040, 978) << 2;
+    QTest::newRow("actual, view too small")
+        << QSize(500, 400) << 1.0 << actual << QRect(-10, -44, 520, 489) << 1;
+    QTest::newRow("too small: shrunk")
+        << QSize(260, 400) << 1.0 << fit << QRect(0, 78, 260, 244) << 0;
 }
 
-void PresentationTest::pacedFramesDoNotBurstAfterAStall() {
-    FramePacer pacer(10ms);
-    pacer.frame_started(0ms);
-    pacer.frame_started(500ms); // e.g. after the About box was open
-    QCOMPARE(pacer.wait_at(500ms), 0ns);
-    pacer.frame_started(500ms);
-    QCOMPARE(pacer.wait_at(501ms), 9ms);
+void PresentationTest::frameIsPlacedAtWholeFactorsCentred() {
+    QFETCH(QSize, view);
+    QFETCH(double, ratio);
+    QFETCH(int, mode);
+    QFETCH(QRect, target);
+    QFETCH(int, factor);
+    const FramePlacement placed =
+        place_frame(QSize(520, 489), device_size(view, ratio), ratio, static_cast<ScaleMode>(mode));
+    QCOMPARE(placed.target, target);
+    QCOMPARE(placed.factor, factor);
 }
 
-void PresentationTest::unlimitedFramesAreAlwaysDue() {
-    FramePacer pacer(10ms);
-    pacer.set_unlimited(true);
-    for (int i = 0; i < 5; ++i) {
-        QCOMPARE(pacer.wait_at(std::chrono::nanoseconds(i)), 0ns);
-        pacer.frame_started(std::chrono::nanoseconds(i));
+void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
+    FrameView view;
+    ViewHost host(&view);
+    const int w = 10, h = 6;
+    const auto pixels = numbered_pixels(w, h);
+    view.resize(2 * w + 7, 2 * h + 5); // 2x fits, with margins of 3 + 4 and 2 + 3
+    host.present(pixels, w, h);
+    const QImage shot = view.grab().toImage();
+    const QPoint origin(3, 2);
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QPoint in_frame((x - origin.x()) / 2, (y - origin.y()) / 2);
+            const bool inside =
+                x >= origin.x() && y >= origin.y() && in_frame.x() < w && in_frame.y() < h;
+            const QColor expected =
+                inside ? widened(pixels[static_cast<std::size_t>(in_frame.y()) * w + in_frame.x()])
+                       : floor_colour();
+            QVERIFY2(shot.pixelColor(x, y) == expected,
+                     qPrintable(QString("at %1,%2").arg(x).arg(y)));
+        }
     }
-    pacer.set_unlimited(false);
-    QVERIFY(pacer.wait_at(5ns) > 0ns);
+    QCOMPARE(floor_colour(), QColor(0, 132, 132));
+
+    host.forget_frame(); // nothing to show: all floor
+    QVERIFY(view.frame().isNull());
+    QCOMPARE(view.grab().toImage().pixelColor(origin), floor_colour());
 }
 
-void PresentationTest::implausibleRefreshRatesFallBackTo60Hz() {
-    QCOMPARE(refresh_interval(100.0), 10ms);
-    QCOMPARE(refresh_interval(0.0), refresh_interval(60.0));
-    QCOMPARE(refresh_interval(-5.0), refresh_interval(60.0));
-    QCOMPARE(refresh_interval(std::nan("")), refresh_interval(60.0));
-    QCOMPARE(refresh_interval(60.0), std::chrono::nanoseconds(16666666));
+void PresentationTest::savedFrameHoldsTheSurfacesColours() {
+    // Every channel value 0..31 appears, with a 7-pixel (odd) width.
+    std::vector<uint16_t> words(7 * 5);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const int c = static_cast<int>(i) % 32;
+        words[i] = static_cast<uint16_t>(c << 10 | (31 - c) << 5 | (c * 7) % 32);
+    }
+    FrameView view;
+    ViewHost host(&view);
+    host.present(words, 7, 5);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("frame.png");
+    QVERIFY(widened_rgb888(view.frame()).save(path, "PNG"));
+
+    const QImage saved(path);
+    QCOMPARE(saved.size(), QSize(7, 5));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            QCOMPARE(saved.pixelColor(x, y), widened(words[static_cast<std::size_t>(y) * 7 + x]));
+    QCOMPARE(widened(0x7fff), QColor(255, 255, 255));
+    QCOMPARE(widened(0x0421), QColor(8, 8, 8));
+    QVERIFY(widened_rgb888(QImage(2, 2, QImage::Format_RGB32)).isNull());
+}
+
+void PresentationTest::pacedFramesKeepTheCadenceWithoutBursts() {
+    const auto I = FRAME_INTERVAL;
+    QCOMPARE(I, 16666666ns); // 60 a second, whatever the display
+    struct Step {
+        std::chrono::nanoseconds frame_at, asked_at, wait;
+    };
+    // Each row: a frame starts at frame_at; then at asked_at the wait is `wait`.
+    const Step steps[] = {
+        {0ns, 4ms, I - 4ms},         // on time
+        {I + 2ms, I + 3ms, I - 3ms}, // a little late: the cadence holds
+        {2 * I, 2 * I, I},
+        {500ms, 500ms, 0ns},     // a stall (say the About box): due at once...
+        {500ms, 501ms, I - 1ms}, // ...and then at the cadence again, no burst
+    };
+    FramePacer pacer;
+    QCOMPARE(pacer.wait_at(0ns), 0ns);
+    for (const Step& s : steps) {
+        pacer.frame_started(s.frame_at);
+        QCOMPARE(pacer.wait_at(s.asked_at), s.wait);
+    }
+}
+
+void PresentationTest::switchingBackFromUnlimitedBringsAFrameWithinOneInterval() {
+    // Unlimited for 1.3 s at 1000 frames a second, then paced again.
+    FramePacer pacer;
+    pacer.set_unlimited(true);
+    std::chrono::nanoseconds now{0};
+    for (int frame = 0; frame < 1300; ++frame, now += 1ms) {
+        QCOMPARE(pacer.wait_at(now), 0ns);
+        pacer.frame_started(now);
+    }
+    const auto last_frame = now - 1ms;
+    pacer.set_unlimited(false);
+    QCOMPARE(pacer.wait_at(now), last_frame + FRAME_INTERVAL - now);
+    QCOMPARE(pacer.wait_at(last_frame + FRAME_INTERVAL), 0ns);
+    pacer.frame_started(last_frame + FRAME_INTERVAL);
+    QCOMPARE(pacer.wait_at(last_frame + FRAME_INTERVAL), FRAME_INTERVAL);
+}
+
+void PresentationTest::meterCountsFramesPerSecondPerPeriod() {
+    FrameRateMeter meter;
+    QCOMPARE(meter.rate(), 0.0);
+    int updates = 0;
+    for (int64_t frame = 0; frame <= 60; ++frame) // 60 frames a second for one second
+        updates += meter.frame_at(std::chrono::nanoseconds(frame * 1'000'000'000 / 60)) ? 1 : 0;
+    QCOMPARE(updates, 2);
+    QCOMPARE(qRound(meter.rate() * 10), 600);
+    for (int frame = 1; frame <= 30; ++frame) // then 25 a second
+        meter.frame_at(1s + frame * 40ms);
+    QCOMPARE(qRound(meter.rate() * 10), 250);
+    meter.restart(); // a pause is not one slow frame
+    QVERIFY(!meter.frame_at(100s));
+    QVERIFY(meter.frame_at(100s + 500ms));
+    QCOMPARE(meter.rate(), 2.0);
 }
 
 QTEST_MAIN(PresentationTest)

@@ -81,6 +81,14 @@ bool write_bmp(std::FILE* file, int32_t width, int32_t height) {
     return !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
+// The demo's own asset folder; when none is found, says where it looked.
+std::string demo_data_dir(const char* argv0) {
+    const DataDirLookup lookup = locate_data_dir(running_executable_path(argv0));
+    if (lookup.found.empty())
+        std::fprintf(stderr, "walkers-snapshot: %s\n", lookup.not_found_message().c_str());
+    return lookup.folder().string();
+}
+
 // Runs the frames; false when the state output could not be written.
 bool run_frames(const SnapshotOptions& o, HeadlessHost& host, std::FILE* state) {
     std::string line;
@@ -104,16 +112,14 @@ int main(int argc, char** argv) {
     if (!parsed.ok) return fail(parsed.error);
     const SnapshotOptions& o = parsed.options;
     if (o.help) {
-        std::fputs(snapshot_usage(), stdout);
+        std::fputs(snapshot_usage().c_str(), stdout);
         return 0;
     }
     Outputs out;
     if (const std::string problem = open_outputs(o, out); !problem.empty()) return fail(problem);
 
     const std::string data_dir =
-        o.data_dir
-            ? *o.data_dir
-            : locate_data_dir(running_executable_path(argc > 0 ? argv[0] : nullptr)).string();
+        o.data_dir ? *o.data_dir : demo_data_dir(argc > 0 ? argv[0] : nullptr);
     HeadlessHost host(o.width, o.height);
     setup_scene(&host, data_dir);
     bool written = run_frames(o, host, out.state);

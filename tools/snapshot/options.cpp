@@ -95,15 +95,19 @@ ParsedOptions parse_options(std::span<const std::string> args) {
     return result;
 }
 
-const char* snapshot_usage() {
-    return "usage: walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...\n"
-           "                        [--bmp FILE] [--state FILE]\n"
-           "  --data DIR    asset folder, made the working directory (default: the demo's)\n"
-           "  --size WxH    surface size (default 512x461)\n"
-           "  --frames N    frames to run (default 1)\n"
-           "  --click F     left click just before frame F (from 1); repeatable\n"
-           "  --bmp FILE    write the last frame as a 16-bit BMP\n"
-           "  --state FILE  one JSON line per frame ('-' for standard output)\n";
+const std::string& snapshot_usage() {
+    static const std::string usage =
+        "usage: walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...\n"
+        "                        [--bmp FILE] [--state FILE]\n"
+        "  --data DIR    asset folder, made the working directory (default: the demo's)\n"
+        "  --size WxH    surface size (default " +
+        std::to_string(DEMO_SURFACE_WIDTH) + "x" + std::to_string(DEMO_SURFACE_HEIGHT) +
+        ", the window's)\n"
+        "  --frames N    frames to run (default 1)\n"
+        "  --click F     left click just before frame F (from 1); repeatable\n"
+        "  --bmp FILE    write the last frame as a 16-bit BMP\n"
+        "  --state FILE  one JSON line per frame ('-' for standard output)\n";
+    return usage;
 }
 
 } // namespace walkers

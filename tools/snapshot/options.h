@@ -16,12 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "scene/scene.h"
+
 namespace walkers {
 
 struct SnapshotOptions {
     std::optional<std::string> data_dir; // none: the demo's own lookup
-    int32_t width = 512;
-    int32_t height = 461;
+    // The surface the desktop window builds at start-up, so both frame alike.
+    int32_t width = DEMO_SURFACE_WIDTH;
+    int32_t height = DEMO_SURFACE_HEIGHT;
     int64_t frames = 1;
     std::vector<int64_t> clicks;
     std::string bmp_path;   // empty: no picture
@@ -36,6 +39,6 @@ struct ParsedOptions {
 };
 
 ParsedOptions parse_options(std::span<const std::string> args);
-const char* snapshot_usage();
+const std::string& snapshot_usage();
 
 } // namespace walkers

@@ -1,0 +1,102 @@
+// command_line.cpp - option table, strict numbers, help and version texts.
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include "walkers_version.h"
+
+namespace walkers {
+
+namespace {
+
+const QCommandLineOption HELP({"h", "help"}, "Show this help and exit.");
+const QCommandLineOption VERSION({"v", "version"}, "Show the version and exit.");
+const QCommandLineOption DATA("data",
+                              "Load the assets from DIR (default: the folder \"data\" "
+                              "holding mdt.txt, in the working directory or beside the "
+                              "program).",
+                              "DIR");
+const QCommandLineOption UNLIMITED("unlimited", "Draw frames back to back instead of 60 a second.");
+const QCommandLineOption FRAMES("frames", "Quit after N frames and print the frame rate.", "N");
+const QCommandLineOption SCALE("scale", "Open the window showing the picture N times its size.",
+                               "N");
+const QCommandLineOption FULL_SCREEN("fullscreen", "Start in full screen.");
+
+const char* DESCRIPTION = "Nine walkers stroll over a floor, drawn by their own fixed-point "
+                          "software renderer. A left click sends one out to the front.";
+
+std::optional<int64_t> whole_number(const QString& text, int64_t lowest, int64_t highest) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
+    if (!digits.match(text).hasMatch()) return std::nullopt;
+    const int64_t value = text.toLongLong();
+    if (value < lowest || value > highest) return std::nullopt;
+    return value;
+}
+
+CommandLine error(const QString& message) {
+    return {.action = CommandLine::Action::Error, .options = {}, .data_dir = {}, .text = message};
+}
+
+QString help_text(const QCommandLineParser& parser) {
+    // Without an application object the parser cannot know the program's name.
+    QString text = parser.helpText();
+    const qsizetype first_line_end = text.indexOf('\n');
+    return QStringLiteral("Usage: walkers [options]") + text.mid(first_line_end);
+}
+
+} // namespace
+
+CommandLine parse_command_line(const QStringList& arguments, const QString& bench_frames) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(DESCRIPTION));
+    parser.addOptions({HELP, VERSION, DATA, UNLIMITED, FRAMES, SCALE, FULL_SCREEN});
+    if (!parser.parse(arguments)) return error(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return error(QStringLiteral("unexpected argument '%1'")
+                         .arg(parser.positionalArguments().constFirst()));
+
+    CommandLine line;
+    if (parser.isSet(HELP)) {
+        line.action = CommandLine::Action::Help;
+        line.text = help_text(parser);
+        return line;
+    }
+    if (parser.isSet(VERSION)) {
+        line.action = CommandLine::Action::Version;
+        line.text = QStringLiteral("walkers " WALKERS_VERSION);
+        return line;
+    }
+    if (!bench_frames.isEmpty()) {
+        const auto frames = whole_number(bench_frames, 1, INT64_MAX);
+        if (!frames)
+            return error(QStringLiteral("WALKERS_BENCH_FRAMES '%1' is not a number of frames >= 1")
+                             .arg(bench_frames));
+        line.options.frame_limit = *frames;
+        line.options.unlimited_frame_rate = true;
+    }
+    if (parser.isSet(DATA)) {
+        line.data_dir = parser.value(DATA);
+        if (line.data_dir->isEmpty()) return error(QStringLiteral("--data needs a folder"));
+    }
+    if (parser.isSet(FRAMES)) {
+        const auto frames = whole_number(parser.value(FRAMES), 1, INT64_MAX);
+        if (!frames)
+            return error(QStringLiteral("--frames '%1' is not a number of frames >= 1")
+                             .arg(parser.value(FRAMES)));
+        line.options.frame_limit = *frames;
+    }
+    if (parser.isSet(SCALE)) {
+        const auto scale = whole_number(parser.value(SCALE), 1, MAX_START_SCALE);
+        if (!scale)
+            return error(QStringLiteral("--scale '%1' is not a whole number from 1 to %2")
+                             .arg(parser.value(SCALE))
+                             .arg(MAX_START_SCALE));
+        line.options.start_scale = static_cast<int>(*scale);
+    }
+    if (parser.isSet(UNLIMITED)) line.options.unlimited_frame_rate = true;
+    if (parser.isSet(FULL_SCREEN)) line.options.full_screen = true;
+    return line;
+}
+
+} // namespace walkers
