@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/flat.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "render/textured.h"
 
 using namespace walkers;

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "assets/texture.h"
+#include "assets/bmp.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 namespace fs = std::filesystem;

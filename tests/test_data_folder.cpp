@@ -14,16 +14,17 @@
 #include <vector>
 
 #include "assets/animation.h"
+#include "assets/bmp.h"
 #include "assets/file.h"
 #include "assets/mesh.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "assets/section.h"
-#include "assets/texture.h"
 #include "geometry/matrix.h"
 #include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/depth.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 

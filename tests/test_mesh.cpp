@@ -11,8 +11,8 @@
 
 #include "assets/mesh.h"
 #include "assets/model.h"
-#include "assets/texture.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 

@@ -12,8 +12,8 @@
 
 #include "assets/model.h"
 #include "assets/model_file.h"
-#include "assets/texture.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 namespace fs = std::filesystem;

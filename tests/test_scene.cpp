@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "assets/model.h"
-#include "assets/texture.h"
 #include "geometry/matrix.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "scene/scene.h"
 #include "scene_assets.h"
 

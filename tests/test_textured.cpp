@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "render/textured.h"
 
 using namespace walkers;

@@ -28,9 +28,9 @@
 #include <cstddef>
 #include <string>
 
+#include "assets/bmp.h"
 #include "assets/model.h"
 #include "assets/section.h"
-#include "assets/texture.h"
 #include "geometry/fixed.h"
 #include "render/store.h"
 

@@ -12,11 +12,11 @@
 #include <array>
 #include <cstddef>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
 #include "render/flat.h"
+#include "render/texture_table.h"
 
 namespace walkers {
 
@@ -32,8 +32,6 @@ constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
 // that is in 20 fraction bits; shifting by 20 - ws leaves texel columns with 8
 // fraction bits for a texture 2^ws texels wide.
 constexpr int32_t SPAN_STEP_SHIFT = 20;
-constexpr int32_t MIN_TEXTURE_SHIFT = 1;
-constexpr int32_t MAX_TEXTURE_SHIFT = 8; // rows of at most 256 texels
 
 struct ClipVertex {
     int32_t x;
@@ -192,8 +190,8 @@ bool texture_for(int32_t slot, Texture& tex) {
     if (!entry) return false;
     const int32_t ws = entry->width_shift;
     const int32_t hs = entry->height_shift;
-    if (ws < MIN_TEXTURE_SHIFT || ws > MAX_TEXTURE_SHIFT || hs < MIN_TEXTURE_SHIFT ||
-        hs > MAX_TEXTURE_SHIFT)
+    if (ws < TEXTURE_MIN_SHIFT || ws > TEXTURE_MAX_SHIFT || hs < TEXTURE_MIN_SHIFT ||
+        hs > TEXTURE_MAX_SHIFT)
         return false;
     if (entry->pixels.size() < std::size_t{1} << (ws + hs)) return false;
     tex = {entry->pixels.data(), ws, hs};

@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "assets/animation.h"
+#include "assets/bmp.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
-#include "assets/texture.h"
 #include "geometry/fixed.h"
 #include "geometry/matrix.h"
 #include "geometry/transform.h"
@@ -18,6 +18,7 @@
 #include "render/depth.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "scene/scene.h"
 
 namespace walkers {
