@@ -21,10 +21,10 @@
 #include "assets/model_file.h"
 #include "assets/section.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/store.h"
 #include "render/texture_table.h"
+#include "scene/transform_pass.h"
 
 using namespace walkers;
 

@@ -6,9 +6,9 @@
 
 #include "assets/model.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/store.h"
+#include "scene/transform_pass.h"
 
 using namespace walkers;
 

@@ -1,8 +1,9 @@
 // model.h - the 16 model slots.
 //
 // A model is one block: its header and room for the number of parts given at
-// creation. Parts are listed depth-first; each one's pop_count says how many
-// matrix-stack levels the transform pass pops after it. Accessors return null
+// creation. Its parts form the hierarchy that the transform composes
+// (ModelPart, geometry/transform.h): listed depth-first, each one's pop_count
+// says how many matrix-stack levels to pop after it. Accessors return null
 // (the classic -1) for an empty or out-of-range entry, and a part index beyond
 // the room a slot was made with is refused (null / -1, nothing written).
 // A part's `vertices` never reaches past the bound position array or the
@@ -15,6 +16,7 @@
 #include <span>
 
 #include "geometry/fixed.h"
+#include "geometry/transform.h"
 
 namespace walkers {
 
@@ -22,17 +24,6 @@ constexpr int32_t MODEL_SLOTS = 16;
 // Largest part room a slot is made with; a larger (or negative) request, as a
 // broken model file may give, is refused rather than sized from the file.
 constexpr int32_t MODEL_PART_ROOM_MAX = 1024;
-
-struct ModelPart {
-    int32_t pop_count;
-    int32_t vertex_count;
-    int32_t first_vertex;
-    std::span<Vector4> vertices; // row-0 items first_vertex .. + vertex_count
-    FixedMatrix matrix;
-    Vector4 translation;
-    Vector4 rotation;
-    Vector4 scale;
-};
 
 struct ModelSlot {
     int32_t index;

@@ -13,13 +13,13 @@
 #include "assets/model_file.h"
 #include "geometry/fixed.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/depth.h"
 #include "render/store.h"
 #include "render/surface.h"
 #include "render/texture_table.h"
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 
 namespace walkers {
 
