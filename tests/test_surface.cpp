@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <span>
 
-#include "geometry/trig.h"
+#include "geometry/fixed.h"
 #include "render/surface.h"
 
 using namespace walkers;

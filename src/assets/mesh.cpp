@@ -30,7 +30,6 @@
 
 #include "assets/bmp.h"
 #include "assets/model.h"
-#include "assets/section.h"
 #include "geometry/fixed.h"
 #include "render/store.h"
 

@@ -11,10 +11,10 @@
 #include <array>
 #include <cstdint>
 
+#include "geometry/fixed.h"
+
 namespace walkers {
 
-constexpr int32_t MAX_SURFACE_WIDTH = 4096;
-constexpr int32_t MAX_SURFACE_HEIGHT = 4096;
 constexpr int32_t RECIP_TABLE_SIZE = MAX_SURFACE_WIDTH + 1;
 constexpr int32_t TRIG_TABLE_SIZE = 1024;
 

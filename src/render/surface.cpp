@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-#include "geometry/trig.h"
+#include "geometry/fixed.h"
 
 namespace walkers {
 

@@ -15,7 +15,7 @@
 #include "geometry/trig.h"
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
-#include "render/flat.h"
+#include "render/raster.h"
 #include "render/texture_table.h"
 
 namespace walkers {
@@ -26,8 +26,6 @@ int32_t texel_row_shift = 0;
 
 namespace {
 
-constexpr int32_t EDGE_SHIFT = 8; // 8.8 fixed point
-constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
 // recip_table holds 4096 / (n + 1): 12 fraction bits. A u difference in 8.8 times
 // that is in 20 fraction bits; shifting by 20 - ws leaves texel columns with 8
 // fraction bits for a texture 2^ws texels wide.
