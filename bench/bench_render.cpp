@@ -38,7 +38,7 @@ public:
 
     void prepare() {
         build_recip_table();
-        reset_frame_surface_state();
+        free_frame_surface();
         create_frame_surface(&host_);
         set_surface_depth(16);
         clip_to_surface();

@@ -87,7 +87,6 @@ void reset_state() {
     set_position_stream(positions);
     set_colour_stream(colours);
     set_texcoord_stream(texcoords);
-    model_load_counter = 0;
 }
 
 bool names_special_files(const std::vector<char>& text) {

@@ -34,11 +34,13 @@ struct ModelSlot {
     Vector4 scale;
 };
 
-extern int32_t model_load_counter;
-
-// Both leave all 16 entries null, freeing any model still held.
-void clear_model_table();
+// The table's one reset: every model freed, all 16 entries null, and
+// model_load_counter back at 0, as at program start.
 void free_model_table();
+// The same reset under the name start-up uses before the first load.
+inline void clear_model_table() {
+    free_model_table();
+}
 // Null for an empty or out-of-range entry.
 ModelSlot* model_slot(int32_t i);
 
@@ -55,7 +57,9 @@ int32_t set_part_pose(int32_t i, int32_t p, int32_t pop_count, const Vector4& tr
                       const Vector4& rotation);
 // The new part's index, or -1 (empty slot, or the room is full).
 int32_t add_part(int32_t i, int32_t first_vertex, int32_t vertex_count, int32_t pop_count);
-// Steps model_load_counter 1, 2, 0, 1, ... and returns the new value.
+// The texture slot the plain faces of the model being loaded take: every model
+// file load steps it 1, 2, 0, 1, ... (step_model_load_counter returns the new value).
+int32_t model_load_counter();
 int32_t step_model_load_counter();
 
 } // namespace walkers

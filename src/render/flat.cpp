@@ -128,7 +128,7 @@ void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
 } // namespace
 
 int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out) {
-    return clip_to_limits(vertices, out, clip_width, clip_height);
+    return clip_to_limits(vertices, out, clip_width(), clip_height());
 }
 
 // The denominator counts the rows the edge covers, both end rows included, so a

@@ -1,8 +1,9 @@
 // scene.cpp - start-up and shut-down order, the walk and the jump sequence.
 //
-// All scene state sits in one record, `scene`, which setup_scene rebuilds; the
-// three stream arrays are static storage that setup zeroes before binding, so a
-// second setup in the same process starts from the same picture as the first.
+// All scene state sits in one record, `scene`, which setup_scene resets first:
+// the walkers, the jump, the frame count and the three stream arrays (static
+// storage, zeroed before binding), so a second setup in the same process starts
+// from the same picture as the first.
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -30,13 +31,13 @@ struct SceneState {
     std::array<Walker, WALKER_COUNT> walkers{};
     JumpSequence jump{};
     int64_t frames = 0;
+    // The storage of stream rows 0, 1 and 2.
+    std::array<Vector4, POSITION_STREAM_CAPACITY> position_items{};
+    std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items{};
+    std::array<Vector4, TEXCOORD_STREAM_CAPACITY> texcoord_items{};
 };
 
 SceneState scene;
-
-std::array<Vector4, POSITION_STREAM_CAPACITY> position_items;
-std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items;
-std::array<Vector4, TEXCOORD_STREAM_CAPACITY> texcoord_items;
 
 constexpr const char* MODEL_FILE = "mdt.txt";
 constexpr const char* ANIMATION_FILE = "an.txt";
@@ -50,13 +51,22 @@ void enter_data_dir(const std::string& data_dir) {
     std::filesystem::current_path(data_dir, ignored);
 }
 
+// The scene's one reset, field by field: the stream arrays make the record too
+// large for a temporary on a small stack.
+void reset_scene_state() {
+    scene.active = false;
+    scene.walkers = {};
+    scene.jump = {};
+    scene.frames = 0;
+    scene.position_items.fill(Vector4{});
+    scene.colour_items.fill(Vector4{});
+    scene.texcoord_items.fill(Vector4{});
+}
+
 void bind_streams() {
-    position_items.fill(Vector4{});
-    colour_items.fill(Vector4{});
-    texcoord_items.fill(Vector4{});
-    set_position_stream(position_items);
-    set_colour_stream(colour_items);
-    set_texcoord_stream(texcoord_items);
+    set_position_stream(scene.position_items);
+    set_colour_stream(scene.colour_items);
+    set_texcoord_stream(scene.texcoord_items);
 }
 
 void load_walkers() {
@@ -172,8 +182,8 @@ void step_animations() {
 } // namespace
 
 void setup_scene(WindowHost* window, const std::string& data_dir) {
-    if (scene.active) teardown_scene();
-    scene = SceneState{};
+    teardown_scene();
+    reset_scene_state();
     enter_data_dir(data_dir);
     create_frame_surface(window);
     build_recip_table();
@@ -188,9 +198,8 @@ void setup_scene(WindowHost* window, const std::string& data_dir) {
     bind_streams();
     for (const char* name : START_TEXTURES)
         load_texture(name);
-    // The counter starts at 0 with the program; setting it here gives every
-    // setup in one process the same texture order (walker i wears slot (i+1)%3).
-    model_load_counter = 0;
+    // clear_model_table put model_load_counter back at 0, so walker i wears
+    // texture slot (i + 1) % 3 in every setup of the process.
     load_walkers();
     convert_colours();
     set_clear_colour(0, 16, 16);
@@ -198,7 +207,6 @@ void setup_scene(WindowHost* window, const std::string& data_dir) {
 }
 
 void teardown_scene() {
-    if (!scene.active) return;
     scene.active = false;
     free_animation_table();
     free_texture_table();
