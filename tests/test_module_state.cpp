@@ -20,70 +20,64 @@
 namespace walkers {
 namespace {
 
-// Each check names the parts of a module that differ from the program's start.
-void note(std::string& out, bool at_start, const char* what) {
-    if (!at_start) out += std::string(what) + "; ";
+// Each check lists, by name, the parts of a module not at their start values.
+std::string unless_at_start(bool at_start, const char* what) {
+    return at_start ? std::string() : std::string(what) + "; ";
+}
+
+// Whether every one of `count` slots reads as free.
+template <typename Slot> bool all_free(int32_t count, Slot slot) {
+    for (int32_t i = 0; i < count; ++i)
+        if (slot(i) != nullptr) return false;
+    return true;
 }
 
 std::string math_left() {
-    std::string out;
-    note(out, sin_table() == nullptr && cos_table() == nullptr, "trig tables");
-    note(out,
-         std::all_of(recip_table().begin(), recip_table().end(), [](int32_t r) { return r == 0; }),
-         "recip table");
-    note(out, projection_centre_x() == 128 && projection_centre_y() == 128, "projection centre");
-    note(out, matrix_stack_level() == 0, "stack level");
+    const RecipTable& recips = recip_table();
     FixedMatrix m;
     matrix_identity(m);
-    note(out, matrix_stack_push(m) == -1, "stack block");
-    return out;
+    return unless_at_start(sin_table() == nullptr && cos_table() == nullptr, "trig tables") +
+           unless_at_start(
+               std::all_of(recips.begin(), recips.end(), [](int32_t r) { return r == 0; }),
+               "recip table") +
+           unless_at_start(projection_centre_x() == 128 && projection_centre_y() == 128,
+                           "projection centre") +
+           unless_at_start(matrix_stack_level() == 0, "stack level") +
+           unless_at_start(matrix_stack_push(m) == -1, "stack block");
 }
 
 std::string surface_left() {
-    std::string out;
     const FrameSurface& s = frame_surface();
-    note(out, s.window == nullptr && s.pixels == nullptr && !s.in_frame, "surface");
-    note(out, s.bits_per_pixel == 0 && s.width == 0 && s.height == 0, "surface size");
-    note(out, clip_width() == 256 && clip_height() == 256, "clip limits");
-    note(out, clear_colour() == 0, "clear colour");
-    return out;
+    return unless_at_start(s.window == nullptr && s.pixels == nullptr && !s.in_frame, "surface") +
+           unless_at_start(s.bits_per_pixel == 0 && s.width == 0 && s.height == 0, "surface size") +
+           unless_at_start(clip_width() == 256 && clip_height() == 256, "clip limits") +
+           unless_at_start(clear_colour() == 0, "clear colour");
 }
 
 std::string store_left() {
-    std::string out;
-    note(out, current_store() == nullptr && depth_buckets() == nullptr, "store");
+    bool rows_empty = true;
     for (int32_t row = 0; row < STREAM_ROWS; ++row)
-        note(out, stream_count(row) == 0, "stream row");
-    return out;
+        rows_empty = rows_empty && stream_count(row) == 0;
+    return unless_at_start(current_store() == nullptr && depth_buckets() == nullptr, "store") +
+           unless_at_start(rows_empty, "stream rows");
 }
 
 std::string textures_left() {
-    std::string out;
-    for (int32_t i = 0; i < TEXTURE_SLOTS; ++i)
-        note(out, texture_slot(i) == nullptr, "texture slot");
-    return out;
+    return unless_at_start(all_free(TEXTURE_SLOTS, texture_slot), "texture slots");
 }
 
 std::string models_left() {
-    std::string out;
-    for (int32_t i = 0; i < MODEL_SLOTS; ++i)
-        note(out, model_slot(i) == nullptr, "model slot");
-    note(out, model_load_counter() == 0, "load counter");
-    return out;
+    return unless_at_start(all_free(MODEL_SLOTS, model_slot), "model slots") +
+           unless_at_start(model_load_counter() == 0, "load counter");
 }
 
 std::string animations_left() {
-    std::string out;
-    for (int32_t i = 0; i < ANIMATION_SLOTS; ++i)
-        note(out, animation_slot(i) == nullptr, "animation slot");
-    return out;
+    return unless_at_start(all_free(ANIMATION_SLOTS, animation_slot), "animation slots");
 }
 
 std::string everything_left() {
-    std::string out = math_left() + surface_left() + store_left() + textures_left() +
-                      models_left() + animations_left();
-    note(out, !scene_active(), "scene");
-    return out;
+    return math_left() + surface_left() + store_left() + textures_left() + models_left() +
+           animations_left() + unless_at_start(!scene_active(), "scene");
 }
 
 struct ResetCase {
