@@ -23,7 +23,7 @@
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "render/store.h"
-#include "render/texture_table.h"
+#include "scene/scene.h"
 
 using namespace walkers;
 
@@ -80,9 +80,7 @@ void write_mesh() {
 }
 
 void reset_state() {
-    free_model_table();
-    free_texture_table();
-    free_render_store();
+    teardown_scene(); // every module back to its start
     if (create_render_store() != 0) std::abort();
     set_position_stream(positions);
     set_colour_stream(colours);
@@ -108,8 +106,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     write_mesh();
     enter(start_dir);
     std::cerr.setstate(std::ios::badbit); // silence the unreadable-file lines, not libFuzzer
-    clear_model_table();
-    clear_texture_table();
     return 0;
 }
 

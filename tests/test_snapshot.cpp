@@ -131,10 +131,9 @@ constexpr const char* FIRST_FRAME_WALKERS =
     "[5,100,500,768,2]]";
 
 TEST_F(SnapshotRun, StateLineListsWalkersAndJumpInOrder) {
-    random_reset();
-    HeadlessHost host(64, 48);
-    setup_scene(&host, assets_->dir());
-    run_frame(&host);
+    host = std::make_unique<HeadlessHost>(64, 48);
+    setup_scene(host.get(), assets_->dir());
+    run_frame(host.get());
     std::string line = "stale";
     format_state_line(line, 1, 0xdeadbeefu);
     EXPECT_EQ(line, std::string("{\"frame\":1,\"crc32\":\"deadbeef\",\"walkers\":") +

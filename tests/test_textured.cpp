@@ -185,8 +185,9 @@ TEST_F(TexturedTest, WildInputNeverLeavesTheSurface) {
     EXPECT_GT(written(), 0);
 }
 
-TEST(TextureTable, ClaimFindAndRelease) {
-    clear_texture_table();
+class TextureTable : public walkers::testing::FreshState {};
+
+TEST_F(TextureTable, ClaimFindAndRelease) {
     EXPECT_EQ(claim_texture_slot("a.bmp", 6, 5), 0);
     EXPECT_EQ(claim_texture_slot("b.bmp", 1, 8), 1);
     const TextureSlot* a = texture_slot(0);
@@ -209,8 +210,7 @@ TEST(TextureTable, ClaimFindAndRelease) {
     EXPECT_EQ(texture_slot(1), nullptr);
 }
 
-TEST(TextureTable, RefusesWhatDoesNotFit) {
-    clear_texture_table();
+TEST_F(TextureTable, RefusesWhatDoesNotFit) {
     EXPECT_EQ(claim_texture_slot(std::string(28, 'x'), 4, 4), -1);
     EXPECT_EQ(claim_texture_slot(std::string(27, 'x'), 4, 4), 0);
     EXPECT_EQ(find_texture(std::string(27, 'x')), 0);
@@ -226,11 +226,9 @@ TEST(TextureTable, RefusesWhatDoesNotFit) {
     EXPECT_EQ(texture_slot(TEXTURE_SLOTS), nullptr);
     EXPECT_EQ(texture_pixels(TEXTURE_SLOTS), nullptr);
     EXPECT_EQ(texture_width_shift(-5), 0);
-    clear_texture_table();
 }
 
-TEST(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
-    clear_texture_table();
+TEST_F(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
     const std::vector<uint16_t> texels = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(install_texture("short.bmp", 2, 1, std::span(texels).first(7)), -1);
     EXPECT_EQ(texture_slot(0), nullptr);
@@ -240,7 +238,6 @@ TEST(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
     EXPECT_EQ(install_texture("ok.bmp", 2, 1, other), 0); // same name: same slot
     EXPECT_EQ(texture_slot(0)->ref_count, 2);
     EXPECT_EQ(texture_pixels(0)[7], 8);
-    clear_texture_table();
 }
 
 } // namespace
