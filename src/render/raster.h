@@ -17,7 +17,8 @@ constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
 
 // What one polygon draws into: the surface's pixels (null: draw nothing) and
 // size, and the clip limits cut to that size so that limits larger than the
-// surface cannot carry a span past it.
+// surface cannot carry a span past it. raster_target reads it from the frame
+// surface's state in one call (surface.cpp).
 struct RasterTarget {
     uint16_t* pixels;
     int32_t width;

@@ -5,11 +5,13 @@
 // is one block, allocated at build time only, rows top-down with pitch == width.
 #include "render/surface.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "geometry/fixed.h"
+#include "render/raster.h"
 
 namespace walkers {
 
@@ -99,6 +101,13 @@ int32_t surface_height() {
 
 uint16_t* surface_pixels() {
     return state.surface.bits_per_pixel == DRAWING_DEPTH ? state.surface.pixels : nullptr;
+}
+
+RasterTarget raster_target() {
+    const int32_t width = std::max(state.surface.width, 0);
+    const int32_t height = std::max(state.surface.height, 0);
+    return {surface_pixels(), width, height, std::min(state.clip_width, width),
+            std::min(state.clip_height, height)};
 }
 
 void free_frame_surface() {
