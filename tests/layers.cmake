@@ -24,3 +24,9 @@ foreach(probe ${WALKERS_LAYER_PROBES})
         RUN_SERIAL TRUE
         PASS_REGULAR_EXPRESSION "${header_pattern}[^\n]*(No such file|not found)")
 endforeach()
+
+# The one way around the include roots is a path relative to the including file
+# ("../scene/scene.h"): no source of the core may spell an include that way.
+add_test(NAME layers_includes_name_their_layer
+         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/check_layer_includes.cmake)
