@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/flat.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "render/textured.h"
 
 using namespace walkers;
@@ -38,7 +38,7 @@ public:
 
     void prepare() {
         build_recip_table();
-        reset_frame_surface_state();
+        free_frame_surface();
         create_frame_surface(&host_);
         set_surface_depth(16);
         clip_to_surface();

@@ -11,7 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "assets/texture.h"
+#include "assets/bmp.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 

@@ -15,8 +15,8 @@
 
 #include "assets/mesh.h"
 #include "assets/model.h"
-#include "assets/texture.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 
@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     set_colour_stream(s.colours);
     set_texcoord_stream(s.texcoords);
     clear_model_table();
-    model_load_counter = size % 3;
+    for (std::size_t k = 0; k < size % 3; ++k)
+        step_model_load_counter();
     const int32_t model = create_model_slot(1);
     load_mesh(model, std::span<const uint8_t>(data, size));
     check(model_slot(model)->part_count == 1);

@@ -22,8 +22,8 @@
 
 #include "assets/model.h"
 #include "assets/model_file.h"
-#include "assets/texture.h"
 #include "render/store.h"
+#include "scene/scene.h"
 
 using namespace walkers;
 
@@ -80,14 +80,11 @@ void write_mesh() {
 }
 
 void reset_state() {
-    free_model_table();
-    free_texture_table();
-    free_render_store();
+    teardown_scene(); // every module back to its start
     if (create_render_store() != 0) std::abort();
     set_position_stream(positions);
     set_colour_stream(colours);
     set_texcoord_stream(texcoords);
-    model_load_counter = 0;
 }
 
 bool names_special_files(const std::vector<char>& text) {
@@ -109,8 +106,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     write_mesh();
     enter(start_dir);
     std::cerr.setstate(std::ios::badbit); // silence the unreadable-file lines, not libFuzzer
-    clear_model_table();
-    clear_texture_table();
     return 0;
 }
 

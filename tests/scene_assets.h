@@ -3,10 +3,8 @@
 // One model file naming one mesh of two quads (one of each winding, so one
 // faces the viewer whatever the heading), a two-key animation, and the three
 // start-up textures as 8x8 16-bit BMPs of distinct solid colours. Each folder is
-// unique to the process and the test and is removed by the destructor.
+// a ScratchDir: unique to the process and removed by the destructor.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fresh_state.h"
 #include "scene/snapshot.h"
 
 namespace walkers::testing {
@@ -98,34 +97,24 @@ constexpr uint16_t TEXTURE_COLOURS[3] = {0x7c00, 0x03e0, 0x001f};
 
 class AssetFolder {
 public:
-    explicit AssetFolder(const std::string& tag, bool with_model = true)
-        : path_(std::filesystem::temp_directory_path() /
-                ("walkers-" + tag + "-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+    explicit AssetFolder(const std::string& tag, bool with_model = true) : folder_(tag) {
         const char* names[3] = {"ome16.bmp", "buki16.bmp", "ho16.bmp"};
         for (int t = 0; t < 3; ++t) {
             const std::vector<uint16_t> texels(64, TEXTURE_COLOURS[t]);
-            write_file(path_ / names[t], encode_bmp16(texels, 8, 8));
+            write_file(path() / names[t], encode_bmp16(texels, 8, 8));
         }
         if (with_model) {
-            write_text(path_ / "mdt.txt", MODEL_TEXT);
-            write_file(path_ / "panel.bin", panel_mesh());
+            write_text(path() / "mdt.txt", MODEL_TEXT);
+            write_file(path() / "panel.bin", panel_mesh());
         }
-        write_text(path_ / "an.txt", ANIMATION_TEXT);
+        write_text(path() / "an.txt", ANIMATION_TEXT);
     }
-    ~AssetFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    AssetFolder(const AssetFolder&) = delete;
-    AssetFolder& operator=(const AssetFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::string dir() const { return path_.string(); }
+    const std::filesystem::path& path() const { return folder_.path(); }
+    std::string dir() const { return folder_.dir(); }
 
 private:
-    std::filesystem::path path_;
+    ScratchDir folder_;
 };
 
 } // namespace walkers::testing

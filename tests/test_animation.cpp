@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "assets/animation.h"
 #include "assets/model.h"
+#include "fresh_state.h"
 
 using namespace walkers;
 
@@ -58,17 +58,8 @@ std::string animation_text(int32_t parts, int32_t poses, const std::vector<Key>&
            dat_section(records);
 }
 
-class Animation : public testing::Test {
+class Animation : public walkers::testing::FreshState {
 protected:
-    void SetUp() override {
-        clear_model_table();
-        clear_animation_table();
-    }
-    void TearDown() override {
-        free_animation_table();
-        free_model_table();
-    }
-
     // A model in slot 0 with `parts` parts, every rotation set to a marker.
     static void make_model(int32_t parts, int32_t room = -1) {
         ASSERT_EQ(create_model_slot(room < 0 ? parts : room), 0);
@@ -297,21 +288,15 @@ TEST_F(Animation, BrokenFilesMakeNoPlayableRecord) {
 }
 
 TEST_F(Animation, LoadsFromFiles) {
-    namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("walkers_animation_" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(dir);
+    const std::filesystem::path dir = enter_scratch_dir();
     std::ofstream(dir / "an.txt") << animation_text(1, 1, {{2, 0, 0}}, {{90, 0, 0, 0}});
     make_model(1);
     EXPECT_EQ(load_animation((dir / "an.txt").string(), 0), 0);
     animation_step(0);
     EXPECT_EQ(shown().x, 256);
 
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_animation((dir / "missing.txt").string(), 0), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("missing.txt"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("missing.txt"), std::string::npos);
     EXPECT_EQ(animation_slot(0), nullptr);
-    fs::remove_all(dir);
 }

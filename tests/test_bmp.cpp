@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "assets/texture.h"
+#include "assets/bmp.h"
+#include "fresh_state.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 namespace fs = std::filesystem;
@@ -55,20 +56,11 @@ Bytes words16(const std::vector<uint16_t>& values) {
     return b;
 }
 
-class Bmp : public ::testing::Test {
+class Bmp : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
-        old_cwd = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "walkers_bmp_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        fs::current_path(dir);
-        clear_texture_table();
-    }
-    void TearDown() override {
-        free_texture_table();
-        fs::current_path(old_cwd);
-        fs::remove_all(dir);
+        FreshState::SetUp();
+        enter_scratch_dir();
     }
 
     static void write(const std::string& name, const Bytes& bytes) {
@@ -81,9 +73,6 @@ protected:
         return s ? s->pixels : std::vector<uint16_t>{};
     }
     static Bytes small16() { return make_bmp(2, 2, 16, words16({1, 2, 3, 4})); }
-
-    fs::path old_cwd;
-    fs::path dir;
 };
 
 TEST_F(Bmp, SameNameReturnsSameSlotWithoutRereadingTheFile) {
@@ -229,11 +218,11 @@ TEST_F(Bmp, NamesMustFitTheirField) {
 }
 
 TEST_F(Bmp, UnreadableFileIsRefusedAndNamedOnce) {
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_texture("missing.bmp"), -1);
     fs::create_directory("folder.bmp");
     EXPECT_EQ(load_texture("folder.bmp"), -1);
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(texture_slot(0), nullptr);
     const auto first = err.find("missing.bmp");
     ASSERT_NE(first, std::string::npos);

@@ -14,16 +14,18 @@
 #include <vector>
 
 #include "assets/animation.h"
+#include "assets/bmp.h"
 #include "assets/file.h"
 #include "assets/mesh.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "assets/section.h"
-#include "assets/texture.h"
+#include "fresh_state.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/store.h"
+#include "render/texture_table.h"
+#include "scene/transform_pass.h"
 
 using namespace walkers;
 
@@ -50,6 +52,8 @@ struct Loaded {
     std::array<int32_t, WALKERS> animations{};
 };
 
+// The folder is loaded once for the whole suite, from the state every module
+// has at program start.
 class DataFolder : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -57,6 +61,7 @@ protected:
         ASSERT_NE(dir, nullptr) << "WALKERS_DATA_DIR is not set";
         previous_dir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir);
+        walkers::testing::reset_all_modules();
         create_render_store();
         set_position_stream(positions);
         set_colour_stream(colours);
@@ -64,9 +69,6 @@ protected:
         build_recip_table();
         create_math_tables();
         set_projection_centre(CENTRE_X, CENTRE_Y);
-        clear_model_table();
-        clear_texture_table();
-        clear_animation_table();
         loaded_.outfits = {load_texture("ome16.bmp"), load_texture("buki16.bmp"),
                            load_texture("ho16.bmp")};
         for (int32_t i = 0; i < WALKERS; ++i) {
@@ -75,11 +77,7 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        free_animation_table();
-        free_texture_table();
-        free_model_table();
-        free_render_store();
-        free_math_tables();
+        walkers::testing::reset_all_modules();
         std::filesystem::current_path(previous_dir_);
     }
 

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "assets/texture.h"
+#include "fresh_state.h"
 #include "geometry/trig.h"
 #include "render/depth.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 
@@ -20,34 +21,23 @@ constexpr uint16_t kGreen = 0x03E0;
 constexpr uint16_t kBlue = 0x001F;
 constexpr int32_t kSide = 64;
 
-class Depth : public ::testing::Test {
+class Depth : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
-        clear_texture_table();
+        FreshState::SetUp();
         reset();
         build_recip_table();
     }
-    void TearDown() override {
-        free_render_store();
-        reset_frame_surface_state();
-        clear_texture_table();
-    }
 
-    // A fresh store with bound streams, three colours, and a zeroed surface.
+    // A fresh store with bound streams (16 texcoords), three colours, and a
+    // zeroed surface.
     void reset() {
-        ASSERT_EQ(create_render_store(), 0);
-        positions.assign(SCREEN_VERTEX_CAPACITY, Vector4{});
-        texcoords.assign(16, Vector4{});
-        set_position_stream(positions);
-        set_texcoord_stream(texcoords);
+        bind_streams(POSITION_STREAM_CAPACITY, 0, 16);
         auto& table = current_store()->colour_table;
         table[1] = kRed;
         table[2] = kGreen;
         table[3] = kBlue;
-        reset_frame_surface_state();
-        ASSERT_EQ(create_frame_surface(&host), 0);
-        ASSERT_EQ(set_surface_depth(16), 0);
-        clip_to_surface();
+        make_surface(kSide, kSide);
     }
 
     static void vertex(int32_t i, int32_t x, int32_t y, int32_t depth) {
@@ -77,23 +67,15 @@ protected:
         return offset;
     }
 
-    static uint16_t pixel(int32_t x, int32_t y) { return surface_pixels()[y * kSide + x]; }
-    static int64_t painted() {
-        return std::count_if(surface_pixels(), surface_pixels() + kSide * kSide,
-                             [](uint16_t p) { return p != 0; });
-    }
     static bool buckets_empty_from(int32_t first) {
         return std::all_of(depth_buckets() + first, depth_buckets() + DEPTH_BUCKET_COUNT,
                            [](int32_t head) { return head == NO_LINK; });
     }
-
-    HeadlessHost host{kSide, kSide};
-    std::vector<Vector4> positions, texcoords;
 };
 
 TEST_F(Depth, EmptyStoreDrawsNothing) {
     EXPECT_EQ(depth_pass(), 0);
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
     EXPECT_TRUE(buckets_empty_from(0));
 }
 
@@ -166,7 +148,7 @@ TEST_F(Depth, KeyZeroStaysInBucketZeroAndIsNeverDrawn) {
     depth_pass();
     EXPECT_EQ(depth_buckets()[0], offset);
     EXPECT_TRUE(buckets_empty_from(1));
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
 }
 
 TEST_F(Depth, FartherBucketsArePaintedFirst) {
@@ -194,7 +176,7 @@ TEST_F(Depth, DrawingEmptiesBucketsOneTo4095) {
     EXPECT_TRUE(buckets_empty_from(1));
     std::fill_n(surface_pixels(), kSide * kSide, uint16_t{0});
     EXPECT_EQ(draw_buckets(), 0);
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
     // The next frame files and draws them again.
     depth_pass();
     EXPECT_EQ(pixel(30, 10), kRed);
@@ -230,7 +212,7 @@ TEST_F(Depth, SmallCornerCountsTakeTheirKeysAsSpecified) {
     EXPECT_EQ(primitive_at(two).depth, (10 + 21) >> 1);
     EXPECT_EQ(primitive_at(one).depth, 300);
     EXPECT_EQ(primitive_at(six).depth, 1234);
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
 }
 
 TEST_F(Depth, TexturedPrimitivesDrawFromTheirSlot) {
@@ -260,7 +242,7 @@ TEST_F(Depth, TexturedPrimitivesDrawFromTheirSlot) {
                     .count = 1,
                     .flags = PRIM_CULL_BACK});
     depth_pass();
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
 }
 
 TEST_F(Depth, DamagedRecordsAreSkippedNotFollowed) {
@@ -295,7 +277,7 @@ TEST_F(Depth, DamagedRecordsAreSkippedNotFollowed) {
         const int32_t offset = flat(0, 1, 3, 0);
         c.damage(primitive_at(offset));
         depth_pass();
-        EXPECT_EQ(painted() > 0, c.drawn) << c.what;
+        EXPECT_EQ(written() > 0, c.drawn) << c.what;
         EXPECT_TRUE(buckets_empty_from(1)) << c.what;
     }
 }
@@ -304,7 +286,7 @@ TEST_F(Depth, NoStoreMeansNoPass) {
     free_render_store();
     EXPECT_EQ(depth_pass(), 0);
     EXPECT_EQ(draw_buckets(), 0);
-    EXPECT_EQ(painted(), 0);
+    EXPECT_EQ(written(), 0);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "fresh_state.h"
 #include "render/flat.h"
 #include "render/surface.h"
 
@@ -23,20 +24,12 @@ struct Row {
     int32_t last;
 };
 
-class FlatTest : public ::testing::Test {
+class FlatTest : public walkers::testing::FreshState {
 protected:
-    void SetUp() override { make_surface(64, 64); }
-    void TearDown() override { reset_frame_surface_state(); }
-
-    void make_surface(int32_t w, int32_t h) {
-        reset_frame_surface_state();
-        host_ = std::make_unique<HeadlessHost>(w, h);
-        create_frame_surface(host_.get());
-        ASSERT_EQ(set_surface_depth(16), 0);
-        clip_to_surface();
+    void SetUp() override {
+        FreshState::SetUp();
+        make_surface(64, 64);
     }
-
-    uint16_t pixel(int32_t x, int32_t y) const { return surface_pixels()[y * surface_width() + x]; }
 
     // The whole surface must hold COLOUR exactly on the listed spans and 0 elsewhere.
     void expect_spans(const std::vector<Row>& rows) const {
@@ -51,15 +44,6 @@ protected:
                 ASSERT_EQ(pixel(x, y), expected[static_cast<std::size_t>(y * surface_width() + x)])
                     << "at column " << x << ", row " << y;
     }
-
-    int32_t written() const {
-        int32_t n = 0;
-        for (int32_t i = 0; i < surface_width() * surface_height(); ++i)
-            n += surface_pixels()[i] != 0;
-        return n;
-    }
-
-    std::unique_ptr<HeadlessHost> host_;
 };
 
 ScreenVertex sv(int32_t x, int32_t y) {
@@ -112,7 +96,7 @@ TEST_F(FlatTest, PolygonsThatDrawNothing) {
     draw_flat_quad(sv(0, 7), sv(63, 7), sv(30, 7), sv(5, 7), COLOUR);
     // Every edge has both ends outside in x, although the triangle covers part of
     // the surface: the x pass keeps nothing.
-    draw_flat_triangle(sv(-10, 0), sv(clip_width + 10, 0), sv(clip_width + 10, 100), COLOUR);
+    draw_flat_triangle(sv(-10, 0), sv(clip_width() + 10, 0), sv(clip_width() + 10, 100), COLOUR);
     // Entirely above, below, left or right.
     draw_flat_triangle(sv(5, -30), sv(20, -10), sv(1, -1), COLOUR);
     draw_flat_triangle(sv(5, 70), sv(20, 90), sv(1, 80), COLOUR);
@@ -122,7 +106,7 @@ TEST_F(FlatTest, PolygonsThatDrawNothing) {
 }
 
 TEST_F(FlatTest, ClipListStartsWithVertexOneOfEachPass) {
-    const ScreenVertex a = sv(0, 0), b = sv(clip_width, 0), c = sv(clip_width, clip_height);
+    const ScreenVertex a = sv(0, 0), b = sv(clip_width(), 0), c = sv(clip_width(), clip_height());
     const ScreenVertex* in[] = {&a, &b, &c};
     std::array<ClipPoint, FLAT_CLIP_FINAL_CAPACITY> out{};
     // Vertices on x = clip_width and y = clip_height are inside and not moved; the
@@ -138,8 +122,7 @@ TEST_F(FlatTest, ClipListStartsWithVertexOneOfEachPass) {
 
 TEST_F(FlatTest, ColumnClipWidthIsNeverWritten) {
     make_surface(64, 64);
-    clip_width = 40;
-    clip_height = 30;
+    set_clip_limits(40, 30);
     draw_flat_triangle(sv(0, 0), sv(40, 0), sv(40, 30), COLOUR);
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 40; x < 64; ++x)
@@ -207,8 +190,7 @@ TEST_F(FlatTest, FlatBottomOnTheLastRowLosesOnlyTheRowBelow) {
 
 TEST_F(FlatTest, ClipLimitsLargerThanTheSurfaceStayInside) {
     make_surface(32, 16);
-    clip_width = 1000;
-    clip_height = 1000;
+    set_clip_limits(1000, 1000);
     // With the limits cut to 32 x 16 the two quads cover the whole surface (an
     // edge from above the top to below the bottom would count as outside). Every
     // pixel is written, and ASan reports any write past the buffer.
@@ -256,8 +238,7 @@ TEST(FlatClip, ListsAreCutAtTheirCapacity) {
     std::vector<const ScreenVertex*> in;
     for (const ScreenVertex& v : zigzag)
         in.push_back(&v);
-    clip_width = 256;
-    clip_height = 256;
+    set_clip_limits(256, 256);
     std::array<ClipPoint, FLAT_CLIP_FINAL_CAPACITY + 2> out;
     out.fill({-7, -7});
     const int32_t n = clip_polygon(in, std::span(out).first(FLAT_CLIP_FINAL_CAPACITY));
@@ -268,7 +249,6 @@ TEST(FlatClip, ListsAreCutAtTheirCapacity) {
     EXPECT_EQ(out[0].x, 256);
     EXPECT_EQ(out[1].x, 100);
     EXPECT_EQ(out[1].y, 20);
-    reset_frame_surface_state();
 }
 
 TEST_F(FlatTest, WildInputNeverLeavesTheSurface) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "fresh_state.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 #include "scene/snapshot.h"
@@ -12,14 +13,13 @@ using namespace walkers;
 
 namespace {
 
-class MathTest : public ::testing::Test {
+class MathTest : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
+        FreshState::SetUp();
         build_recip_table();
         ASSERT_EQ(create_math_tables(), 0);
-        reset_projection_state();
     }
-    void TearDown() override { free_math_tables(); }
 };
 
 FixedMatrix identity() {
@@ -53,20 +53,20 @@ FixedMatrix sample_matrix() {
 } // namespace
 
 TEST_F(MathTest, TrigTablesHoldTheCharacteristicValues) {
-    EXPECT_EQ(sin_table[0], 0);
-    EXPECT_EQ(sin_table[1], 6);
-    EXPECT_EQ(sin_table[128], 724);
+    EXPECT_EQ(sin_table()[0], 0);
+    EXPECT_EQ(sin_table()[1], 6);
+    EXPECT_EQ(sin_table()[128], 724);
     for (int i = 250; i <= 255; ++i)
-        EXPECT_EQ(sin_table[i], 1023) << i;
-    EXPECT_EQ(sin_table[256], 1024);
-    EXPECT_EQ(sin_table[257], 1023);
-    EXPECT_EQ(sin_table[768], -1024);
-    EXPECT_EQ(sin_table[1023], -6);
-    EXPECT_EQ(cos_table[0], 1024);
-    EXPECT_EQ(cos_table[1], 1023);
-    EXPECT_EQ(cos_table[128], 724);
-    EXPECT_EQ(cos_table[256], 0);
-    EXPECT_EQ(cos_table[512], -1024);
+        EXPECT_EQ(sin_table()[i], 1023) << i;
+    EXPECT_EQ(sin_table()[256], 1024);
+    EXPECT_EQ(sin_table()[257], 1023);
+    EXPECT_EQ(sin_table()[768], -1024);
+    EXPECT_EQ(sin_table()[1023], -6);
+    EXPECT_EQ(cos_table()[0], 1024);
+    EXPECT_EQ(cos_table()[1], 1023);
+    EXPECT_EQ(cos_table()[128], 724);
+    EXPECT_EQ(cos_table()[256], 0);
+    EXPECT_EQ(cos_table()[512], -1024);
 }
 
 // The tables come from the C library's sin and cos, which differ by an ulp
@@ -75,7 +75,7 @@ TEST_F(MathTest, TrigTablesHoldTheCharacteristicValues) {
 // all 2048 entries pins them, so every toolchain that runs the suite must agree.
 TEST_F(MathTest, TrigTablesMatchTheirDigestEntryByEntry) {
     uint32_t digest = 0;
-    for (const int32_t* table : {sin_table, cos_table}) {
+    for (const int32_t* table : {sin_table(), cos_table()}) {
         for (int i = 0; i < TRIG_TABLE_SIZE; ++i) {
             const uint32_t v = static_cast<uint32_t>(table[i]);
             const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
@@ -89,18 +89,18 @@ TEST_F(MathTest, TrigTablesMatchTheirDigestEntryByEntry) {
 TEST_F(MathTest, RecipTableIsFourThousandNinetySixOverNPlusOne) {
     const int32_t head[] = {4096, 2048, 1365, 1024, 819};
     for (int n = 0; n < 5; ++n)
-        EXPECT_EQ(recip_table[n], head[n]);
-    EXPECT_EQ(recip_table[1023], 4);
-    EXPECT_EQ(recip_table[1024], 3); // beyond the classic 1024 the same formula goes on
-    EXPECT_EQ(recip_table[RECIP_TABLE_SIZE - 1], 0);
+        EXPECT_EQ(recip_table()[n], head[n]);
+    EXPECT_EQ(recip_table()[1023], 4);
+    EXPECT_EQ(recip_table()[1024], 3); // beyond the classic 1024 the same formula goes on
+    EXPECT_EQ(recip_table()[RECIP_TABLE_SIZE - 1], 0);
     for (int n = 0; n < RECIP_TABLE_SIZE; n += 97)
-        EXPECT_EQ(recip_table[n], 4096 / (n + 1));
+        EXPECT_EQ(recip_table()[n], 4096 / (n + 1));
 }
 
 TEST_F(MathTest, FreedTablesAreNullAndFreeingTwiceIsHarmless) {
     free_math_tables();
-    EXPECT_EQ(sin_table, nullptr);
-    EXPECT_EQ(cos_table, nullptr);
+    EXPECT_EQ(sin_table(), nullptr);
+    EXPECT_EQ(cos_table(), nullptr);
     free_math_tables();
     // Without the stack block both stack operations refuse.
     FixedMatrix out = sample_matrix();
@@ -188,7 +188,7 @@ TEST_F(MathTest, MultiplyShiftsEveryTermOnItsOwn) {
 TEST_F(MathTest, StackRefusesOverflowAndUnderflow) {
     FixedMatrix out = identity();
     EXPECT_EQ(matrix_stack_pop(out, 1), -1);
-    EXPECT_EQ(matrix_stack_level, 0);
+    EXPECT_EQ(matrix_stack_level(), 0);
 
     FixedMatrix m = identity();
     for (int32_t i = 0; i < MATRIX_STACK_DEPTH; ++i) {
@@ -197,7 +197,7 @@ TEST_F(MathTest, StackRefusesOverflowAndUnderflow) {
     }
     m.m[3][0] = 999;
     EXPECT_EQ(matrix_stack_push(m), -1);
-    EXPECT_EQ(matrix_stack_level, 32);
+    EXPECT_EQ(matrix_stack_level(), 32);
     EXPECT_EQ(matrix_stack_pop(out, 1), 31);
     EXPECT_EQ(out.m[3][0], 31); // entry 31 kept the 32nd push, not the refused one
 
@@ -206,11 +206,11 @@ TEST_F(MathTest, StackRefusesOverflowAndUnderflow) {
     EXPECT_EQ(matrix_stack_pop(out, 32), -1);
     EXPECT_EQ(matrix_stack_pop(out, 0), -1);
     EXPECT_EQ(matrix_stack_pop(out, -3), -1);
-    EXPECT_EQ(matrix_stack_level, 31);
+    EXPECT_EQ(matrix_stack_level(), 31);
     expect_equal(out, sample_matrix());
 
     matrix_stack_reset();
-    EXPECT_EQ(matrix_stack_level, 0);
+    EXPECT_EQ(matrix_stack_level(), 0);
 }
 
 TEST_F(MathTest, PopOfKLevelsReturnsTheKthLastPush) {
@@ -220,13 +220,13 @@ TEST_F(MathTest, PopOfKLevelsReturnsTheKthLastPush) {
     matrix_stack_push(b);
     EXPECT_EQ(matrix_stack_pop(out, 2), 0);
     expect_equal(out, a);
-    EXPECT_EQ(matrix_stack_level, 0);
+    EXPECT_EQ(matrix_stack_level(), 0);
 
     matrix_stack_push(a);
     matrix_stack_push(b);
     EXPECT_EQ(matrix_stack_pop(out, 1), 1);
     expect_equal(out, b);
-    EXPECT_EQ(matrix_stack_level, 1);
+    EXPECT_EQ(matrix_stack_level(), 1);
 }
 
 TEST_F(MathTest, ProjectionDividesByDepthPlusEyeDistance) {

@@ -11,8 +11,9 @@
 #include "assets/float_text.h"
 #include "assets/mesh.h"
 #include "assets/model.h"
-#include "assets/texture.h"
+#include "fresh_state.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 
@@ -98,28 +99,14 @@ struct Face {
     std::vector<int16_t> colour;
 };
 
-class Mesh : public ::testing::Test {
+class Mesh : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
-        ASSERT_EQ(create_render_store(), 0);
-        positions.assign(SCREEN_VERTEX_CAPACITY, Vector4{});
-        colours.assign(200, Vector4{});
-        texcoords.assign(1200, Vector4{});
-        set_position_stream(positions);
-        set_colour_stream(colours);
-        set_texcoord_stream(texcoords);
-        clear_model_table();
-        clear_texture_table();
-        saved_counter = model_load_counter;
-        model_load_counter = 1;
+        FreshState::SetUp();
+        bind_streams();
+        step_model_load_counter(); // plain faces take texture slot 1
         model = create_model_slot(4);
         ASSERT_GE(model, 0);
-    }
-    void TearDown() override {
-        model_load_counter = saved_counter;
-        free_texture_table();
-        free_model_table();
-        free_render_store();
     }
 
     void load(const Bytes& data) { EXPECT_EQ(load_mesh(model, data), 0); }
@@ -147,9 +134,7 @@ protected:
         }
     }
 
-    std::vector<Vector4> positions, colours, texcoords;
     int32_t model = -1;
-    int32_t saved_counter = 0;
 };
 
 bool same(const Vector4& a, const Vector4& b) {
@@ -185,7 +170,7 @@ TEST_F(Mesh, PlainFacesTakeTheCounterTextureAndTheCorners) {
     pad_positions(40);
     const Vector4 used{};
     ASSERT_EQ(append_texcoords({&used, 1}), 0); // so corner_base is 1, not 0
-    model_load_counter = 2;
+    step_model_load_counter();                  // plain faces take texture slot 2
     load(MeshFile()
              .positions({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0})
              .faces(CHUNK_TRIANGLES, 3, {0, 1, 2, 2, 1, 3})
@@ -258,7 +243,7 @@ TEST_F(Mesh, MissingTextureMakesFlatFacesAndLongNamesAreRefused) {
     const uint16_t texel[4] = {};
     const std::string long_name(52, 'x');
     ASSERT_EQ(install_texture("ok.bmp", 1, 1, texel), 0);
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     load(MeshFile()
              .positions({0, 0, 0, 1, 0, 0, 1, 1, 0})
              .names(3, {"ok.bmp", "absent.bmp", long_name})
@@ -269,7 +254,7 @@ TEST_F(Mesh, MissingTextureMakesFlatFacesAndLongNamesAreRefused) {
              .select(2)
              .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2})
              .file());
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("absent.bmp"), std::string::npos);
     EXPECT_EQ(err.find(long_name), std::string::npos); // never even tried
     const auto f = faces();

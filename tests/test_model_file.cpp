@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -12,8 +11,9 @@
 
 #include "assets/model.h"
 #include "assets/model_file.h"
-#include "assets/texture.h"
+#include "fresh_state.h"
 #include "render/store.h"
+#include "render/texture_table.h"
 
 using namespace walkers;
 namespace fs = std::filesystem;
@@ -74,35 +74,16 @@ std::string bones(const std::vector<std::string>& records) {
     return text + "end\n";
 }
 
-class ModelFile : public testing::Test {
+class ModelFile : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("walkers_model_" +
-               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        fs::create_directories(dir);
-        previous_dir = fs::current_path();
-        fs::current_path(dir); // mesh names are relative to the working directory
+        FreshState::SetUp();
+        dir = enter_scratch_dir(); // mesh names are relative to the working directory
         write("m1.bin", mesh_bytes(1, false));
         write("m2.bin", mesh_bytes(2, false));
         write("m3.bin", mesh_bytes(3, false));
         write("tri.bin", mesh_bytes(3, true));
-
-        ASSERT_EQ(create_render_store(), 0);
-        positions.assign(SCREEN_VERTEX_CAPACITY, Vector4{});
-        texcoords.assign(COLOUR_CAPACITY, Vector4{});
-        set_position_stream(positions);
-        set_texcoord_stream(texcoords);
-        clear_model_table();
-        clear_texture_table();
-        model_load_counter = 0;
-    }
-    void TearDown() override {
-        free_texture_table();
-        free_model_table();
-        free_render_store();
-        fs::current_path(previous_dir);
-        fs::remove_all(dir);
+        bind_streams();
     }
 
     void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
@@ -120,9 +101,6 @@ protected:
     static std::vector<int32_t> xyz(const Vector4& v) { return {v.x, v.y, v.z}; }
 
     fs::path dir;
-    fs::path previous_dir;
-    std::vector<Vector4> positions;
-    std::vector<Vector4> texcoords;
 };
 
 } // namespace
@@ -132,7 +110,7 @@ TEST_F(ModelFile, LoadCounterStepsBeforeTheMeshesLoad) {
     for (int32_t expected : {1, 2, 0, 1}) {
         const int32_t before = current_store()->write_cursor;
         load_model_text(text.c_str());
-        EXPECT_EQ(model_load_counter, expected);
+        EXPECT_EQ(model_load_counter(), expected);
         // The mesh's plain triangle takes the counter as its texture slot.
         EXPECT_EQ(primitive_at(before).texture, expected);
     }
@@ -224,13 +202,13 @@ TEST_F(ModelFile, SectionsWorkOnlyOnWhatCameBefore) {
 }
 
 TEST_F(ModelFile, UnreadableMeshKeepsThePartsAligned) {
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     const int32_t model =
         load_model_text((HEAD3 + objects({"m1.bin", "missing.bin", "m3.bin"}) +
                          bones({bone(0, "0 0 0 0", "0 0 0 0"), bone(0, "0 0 0 0", "0 0 0 0"),
                                 bone(4, "0 0 0 0", "0 0 0 0"), bone(9, "0 0 0 0", "0 0 0 0")}))
                             .c_str());
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(model, 0);
     EXPECT_EQ(vertex_counts(model), (std::vector<int32_t>{1, 0, 3}));
     EXPECT_EQ(model_slot(model)->parts[2].pop_count, 4); // the fourth bone had no part
@@ -259,8 +237,8 @@ TEST_F(ModelFile, LoadsFromFiles) {
     std::ofstream(dir / "mdt.txt") << HEAD3 << objects({"m1.bin", "m2.bin"});
     EXPECT_EQ(load_model("mdt.txt"), 0);
     EXPECT_EQ(vertex_counts(0), (std::vector<int32_t>{1, 2}));
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_model("nothing.txt"), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("nothing.txt"), std::string::npos);
-    EXPECT_EQ(model_load_counter, 2);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("nothing.txt"), std::string::npos);
+    EXPECT_EQ(model_load_counter(), 2);
 }

@@ -9,10 +9,10 @@
 
 #include "assets/file.h"
 #include "assets/model.h"
-#include "assets/texture.h"
 #include "geometry/matrix.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "scene/scene.h"
 #include "scene_assets.h"
 
@@ -41,28 +41,19 @@ std::ostream& operator<<(std::ostream& os, const Pos& p) {
     return os << "(" << p.x << "," << p.y << "," << p.z << ")";
 }
 
-class SceneTest : public ::testing::Test {
+class SceneTest : public testing::FreshState {
 protected:
-    void SetUp() override {
-        saved_cwd_ = std::filesystem::current_path();
-        random_reset();
-    }
-    void TearDown() override {
-        teardown_scene();
-        std::filesystem::current_path(saved_cwd_);
-    }
-
     std::string tag() const {
         return ::testing::UnitTest::GetInstance()->current_test_info()->name();
     }
     void start(bool with_model = true, int32_t width = 512, int32_t height = 461) {
         assets_ = std::make_unique<AssetFolder>(tag(), with_model);
-        host_ = std::make_unique<HeadlessHost>(width, height);
-        setup_scene(host_.get(), assets_->dir());
+        host = std::make_unique<HeadlessHost>(width, height);
+        setup_scene(host.get(), assets_->dir());
     }
     void frames(int n) {
         for (int i = 0; i < n; ++i)
-            run_frame(host_.get());
+            run_frame(host.get());
     }
     static Vector4& position(int i) { return *model_position(walkers()[i].model); }
     static Pos pos(int i) {
@@ -75,8 +66,6 @@ protected:
     static int32_t next_draw() { return random_next(); }
 
     std::unique_ptr<AssetFolder> assets_;
-    std::unique_ptr<HeadlessHost> host_;
-    std::filesystem::path saved_cwd_;
 };
 
 constexpr int32_t START_DIRECTIONS[9] = {1, 3, 6, 4, 1, 4, 6, 6, 2};
@@ -100,11 +89,11 @@ TEST_F(SceneTest, SetupPlacesNineWalkersWithTheFirstNineDraws) {
 
 TEST_F(SceneTest, SetupFixesSurfaceProjectionColourAndTextureSlots) {
     start();
-    EXPECT_EQ(projection_centre_x, 256);
-    EXPECT_EQ(projection_centre_y, 230);
-    EXPECT_EQ(clip_width, 512);
-    EXPECT_EQ(clip_height, 461);
-    EXPECT_EQ(clear_colour, 0x0210);
+    EXPECT_EQ(projection_centre_x(), 256);
+    EXPECT_EQ(projection_centre_y(), 230);
+    EXPECT_EQ(clip_width(), 512);
+    EXPECT_EQ(clip_height(), 461);
+    EXPECT_EQ(clear_colour(), 0x0210);
     ASSERT_NE(surface_pixels(), nullptr);
     const char* names[3] = {"ome16.bmp", "buki16.bmp", "ho16.bmp"};
     for (int t = 0; t < 3; ++t) {
@@ -145,7 +134,7 @@ TEST_F(SceneTest, StreamsStayEmptyAndWalkersAreSkippedWithoutAModel) {
     }
     frames(3);
     EXPECT_EQ(frames_drawn(), 3);
-    EXPECT_EQ(host_->presented(), 3);
+    EXPECT_EQ(host->presented(), 3);
     EXPECT_EQ(surface_pixels()[0], 0x0210);
     // The click draws its number but picks a walker that cannot jump.
     start_jump();
@@ -166,12 +155,12 @@ TEST_F(SceneTest, SetupNamesUnreadableFilesOnceAndSkipsAFolderItCannotEnter) {
     EXPECT_EQ(find_texture("ome16.bmp"), 0);
 
     teardown_scene();
-    std::filesystem::current_path(saved_cwd_);
-    setup_scene(host_.get(), (assets_->path() / "absent").string());
+    std::filesystem::current_path(start_dir());
+    setup_scene(host.get(), (assets_->path() / "absent").string());
     EXPECT_TRUE(unreadable_files().empty());
     EXPECT_EQ(find_texture("ome16.bmp"), -1);
     EXPECT_EQ(walkers()[0].model, -1);
-    EXPECT_EQ(std::filesystem::current_path(), saved_cwd_);
+    EXPECT_EQ(std::filesystem::current_path(), start_dir());
     frames(1);
     EXPECT_EQ(surface_pixels()[0], 0x0210); // the floor all the same
 }
@@ -186,7 +175,7 @@ TEST_F(SceneTest, FirstFrameMatchesTheWorkedPositions) {
     EXPECT_EQ(pos(8), (Pos{5, 100, 500}));
     EXPECT_EQ(heading(8), 768);
     EXPECT_EQ(frames_drawn(), 1);
-    EXPECT_EQ(host_->presented(), 1);
+    EXPECT_EQ(host->presented(), 1);
     // The background is cleared and the walkers are drawn over it.
     const uint16_t* px = surface_pixels();
     EXPECT_EQ(px[0], 0x0210);
@@ -240,7 +229,7 @@ TEST_F(SceneTest, BoundsAreInclusiveAndEachBounceDrawsOneNumber) {
     EXPECT_EQ(next_draw(), reference_draws(10)[9]); // no bounce drew
 
     random_reset();
-    setup_scene(host_.get(), assets_->dir());
+    setup_scene(host.get(), assets_->dir());
     position(8).x = 800; // 805 is outside
     position(2).x = -800;
     frames(1);
@@ -350,10 +339,10 @@ TEST_F(SceneTest, TeardownStopsFramesAndClicks) {
     teardown_scene();
     EXPECT_FALSE(scene_active());
     EXPECT_EQ(surface_pixels(), nullptr);
-    run_frame(host_.get());
+    run_frame(host.get());
     start_jump();
     EXPECT_EQ(frames_drawn(), 2);
-    EXPECT_EQ(host_->presented(), 2);
+    EXPECT_EQ(host->presented(), 2);
     EXPECT_EQ(jump_sequence().walker, -1);
 }
 
@@ -363,7 +352,7 @@ TEST_F(SceneTest, FramesWithoutASurfaceStillAdvanceTheScene) {
     frames(1);
     EXPECT_EQ(pos(0), (Pos{5, 100, 505}));
     EXPECT_EQ(frames_drawn(), 1);
-    EXPECT_EQ(host_->presented(), 0);
+    EXPECT_EQ(host->presented(), 0);
 }
 
 TEST_F(SceneTest, SecondSetupStartsFromTheSameState) {
@@ -374,7 +363,7 @@ TEST_F(SceneTest, SecondSetupStartsFromTheSameState) {
     const uint32_t first_pixel = surface_pixels()[0];
     teardown_scene();
     random_reset();
-    setup_scene(host_.get(), assets_->dir());
+    setup_scene(host.get(), assets_->dir());
     EXPECT_EQ(jump_sequence().walker, -1);
     EXPECT_EQ(frames_drawn(), 0);
     EXPECT_EQ(stream_count(STREAM_POSITIONS), 36);

@@ -12,6 +12,7 @@
 
 #include "assets/float_text.h"
 #include "assets/section.h"
+#include "fresh_state.h"
 
 using namespace walkers;
 
@@ -273,11 +274,8 @@ TEST(SectionAccessors, DamagedBlobsReadAsTerminator) {
 
 TEST(SectionFile, ReadsFilesAndRefusesMissingOnes) {
     namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("walkers_section_" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(dir);
+    const walkers::testing::ScratchDir scratch("section");
+    const fs::path& dir = scratch.path();
     const fs::path file = dir / "s.txt";
     {
         std::ofstream out(file, std::ios::binary);
@@ -289,12 +287,11 @@ TEST(SectionFile, ReadsFilesAndRefusesMissingOnes) {
     std::vector<fs::path> unreadable = {dir / "missing.txt", dir};
     if (fs::exists("/dev/zero")) unreadable.emplace_back("/dev/zero"); // endless: refused
     for (const fs::path& bad : unreadable) {
-        testing::internal::CaptureStderr();
+        ::testing::internal::CaptureStderr();
         const SectionBlob blob = parse_section_file(bad.string());
-        const std::string err = testing::internal::GetCapturedStderr();
+        const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(blob.bytes, (std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff}));
         EXPECT_NE(err.find(bad.string()), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
     }
-    fs::remove_all(dir);
 }

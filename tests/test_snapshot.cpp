@@ -131,37 +131,29 @@ TEST(DataDir, FirstCandidateHoldingTheModelFileWins) {
     fs::remove_all(root);
 }
 
-class SnapshotRun : public ::testing::Test {
+class SnapshotRun : public testing::FreshState {
 protected:
     void SetUp() override {
-        saved_cwd_ = std::filesystem::current_path();
+        FreshState::SetUp();
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         assets_ = std::make_unique<AssetFolder>("snap-" + name, with_model());
-        out_ = std::filesystem::temp_directory_path() /
-               ("walkers-out-" + name + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(out_);
-        std::filesystem::create_directories(out_);
-    }
-    void TearDown() override {
-        teardown_scene();
-        std::filesystem::current_path(saved_cwd_);
-        std::filesystem::remove_all(out_);
+        out_ = std::make_unique<testing::ScratchDir>("out-" + name);
     }
     virtual bool with_model() const { return true; }
 
     // Runs the tool in the output folder; returns its exit status.
     int run(const std::string& args) {
-        const std::string command = "cd '" + out_.string() + "' && '" WALKERS_SNAPSHOT_EXE "' " +
+        const std::string command = "cd '" + out_->dir() + "' && '" WALKERS_SNAPSHOT_EXE "' " +
                                     args + " >stdout.txt 2>stderr.txt";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string data_arg() const { return "--data '" + assets_->dir() + "' "; }
-    std::vector<std::string> stderr_lines() const { return read_lines(out_ / "stderr.txt"); }
+    std::vector<std::string> stderr_lines() const { return read_lines(out() / "stderr.txt"); }
+    const std::filesystem::path& out() const { return out_->path(); }
 
     std::unique_ptr<AssetFolder> assets_;
-    std::filesystem::path out_;
-    std::filesystem::path saved_cwd_;
+    std::unique_ptr<testing::ScratchDir> out_;
 };
 
 // Walker positions after one frame with the start directions 1,3,6,4,1,4,6,6,2.
@@ -171,10 +163,9 @@ constexpr const char* FIRST_FRAME_WALKERS =
     "[5,100,500,768,2]]";
 
 TEST_F(SnapshotRun, StateLineListsWalkersAndJumpInOrder) {
-    random_reset();
-    HeadlessHost host(64, 48);
-    setup_scene(&host, assets_->dir());
-    run_frame(&host);
+    host = std::make_unique<HeadlessHost>(64, 48);
+    setup_scene(host.get(), assets_->dir());
+    run_frame(host.get());
     std::string line = "stale";
     format_state_line(line, 1, 0xdeadbeefu);
     EXPECT_EQ(line, std::string("{\"frame\":1,\"crc32\":\"deadbeef\",\"walkers\":") +
@@ -184,7 +175,7 @@ TEST_F(SnapshotRun, StateLineListsWalkersAndJumpInOrder) {
 TEST_F(SnapshotRun, WritesOneStateLinePerFrameAndTheLastPicture) {
     ASSERT_EQ(run(data_arg() + "--size 66x48 --frames 3 --click 2 --bmp pic.bmp --state st.jsonl"),
               0);
-    const std::vector<uint8_t> b = read_bytes(out_ / "pic.bmp");
+    const std::vector<uint8_t> b = read_bytes(out() / "pic.bmp");
     const std::size_t row = 132; // 66 pixels, already a multiple of 4 bytes
     ASSERT_EQ(b.size(), 54 + row * 48);
     EXPECT_EQ(le32(b, 2), b.size());
@@ -194,7 +185,7 @@ TEST_F(SnapshotRun, WritesOneStateLinePerFrameAndTheLastPicture) {
     EXPECT_EQ(le16(b, 28), 16u);
     EXPECT_EQ(le32(b, 34), row * 48);
 
-    const std::vector<std::string> lines = read_lines(out_ / "st.jsonl");
+    const std::vector<std::string> lines = read_lines(out() / "st.jsonl");
     ASSERT_EQ(lines.size(), 3u);
     const std::regex shape(
         R"re(\{"frame":(\d+),"crc32":"([0-9a-f]{8})","walkers":\[)re"
@@ -224,10 +215,10 @@ TEST_F(SnapshotRun, WritesOneStateLinePerFrameAndTheLastPicture) {
 
 TEST_F(SnapshotRun, OddWidthRowsArePaddedAndStateGoesToStandardOutput) {
     ASSERT_EQ(run(data_arg() + "--size 5x3 --frames 2 --bmp odd.bmp --state -"), 0);
-    EXPECT_EQ(read_lines(out_ / "stdout.txt").size(), 2u);
+    EXPECT_EQ(read_lines(out() / "stdout.txt").size(), 2u);
     // Relative output names are taken from where the tool started, not the data folder.
     EXPECT_FALSE(std::filesystem::exists(assets_->path() / "odd.bmp"));
-    const std::vector<uint8_t> b = read_bytes(out_ / "odd.bmp");
+    const std::vector<uint8_t> b = read_bytes(out() / "odd.bmp");
     ASSERT_EQ(b.size(), 54u + 12 * 3);
     EXPECT_EQ(le32(b, 34), 36u);
     for (std::size_t y = 0; y < 3; ++y) {
@@ -238,7 +229,7 @@ TEST_F(SnapshotRun, OddWidthRowsArePaddedAndStateGoesToStandardOutput) {
 
 TEST_F(SnapshotRun, DefaultSizeIsTheSurfaceTheWindowBuilds) {
     ASSERT_EQ(run(data_arg() + "--bmp default.bmp"), 0);
-    const std::vector<uint8_t> b = read_bytes(out_ / "default.bmp");
+    const std::vector<uint8_t> b = read_bytes(out() / "default.bmp");
     ASSERT_GE(b.size(), 54u);
     EXPECT_EQ(le32(b, 18), 520u);
     EXPECT_EQ(le32(b, 22), 489u);
@@ -246,9 +237,9 @@ TEST_F(SnapshotRun, DefaultSizeIsTheSurfaceTheWindowBuilds) {
 
 TEST_F(SnapshotRun, HelpPrintsUsage) {
     ASSERT_EQ(run("--help"), 0);
-    const std::vector<std::string> out = read_lines(out_ / "stdout.txt");
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0].rfind("usage: walkers-snapshot", 0), 0u);
+    const std::vector<std::string> usage = read_lines(out() / "stdout.txt");
+    ASSERT_FALSE(usage.empty());
+    EXPECT_EQ(usage[0].rfind("usage: walkers-snapshot", 0), 0u);
 }
 
 TEST_F(SnapshotRun, BadArgumentsExitTwoWithOneLine) {
@@ -284,7 +275,7 @@ protected:
 TEST_F(SnapshotWithoutModel, MissingAssetsAreReportedAndTheRunGoesOn) {
     ASSERT_EQ(run(data_arg() + "--size 8x8 --frames 2 --state st.jsonl"), 0);
     EXPECT_FALSE(stderr_lines().empty()); // the loaders name what they could not read
-    const std::vector<std::string> lines = read_lines(out_ / "st.jsonl");
+    const std::vector<std::string> lines = read_lines(out() / "st.jsonl");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find("[null,null,null,null,1],[null,null,null,null,3]"), std::string::npos)
         << lines[1];

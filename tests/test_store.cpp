@@ -4,28 +4,21 @@
 
 #include <vector>
 
+#include "fresh_state.h"
 #include "render/store.h"
 
 using namespace walkers;
 
 namespace {
 
-class Store : public ::testing::Test {
+class Store : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
-        ASSERT_EQ(create_render_store(), 0);
-        positions.assign(SCREEN_VERTEX_CAPACITY, Vector4{});
-        colours.assign(200, Vector4{});
-        texcoords.assign(1200, Vector4{});
-        set_position_stream(positions);
-        set_colour_stream(colours);
-        set_texcoord_stream(texcoords);
+        FreshState::SetUp();
+        bind_streams();
     }
-    void TearDown() override { free_render_store(); }
 
     static std::vector<int16_t> words(const int16_t* p, int n) { return {p, p + n}; }
-
-    std::vector<Vector4> positions, colours, texcoords;
 };
 
 const int16_t kFirstSix[] = {0, 1, 2, 3, 4, 5};

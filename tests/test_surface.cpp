@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <span>
 
-#include "geometry/trig.h"
+#include "fresh_state.h"
+#include "geometry/fixed.h"
 #include "render/surface.h"
 
 using namespace walkers;
@@ -14,14 +15,11 @@ namespace {
 
 constexpr uint16_t kOld = 0x1234;
 
-class Surface : public ::testing::Test {
+class Surface : public walkers::testing::FreshState {
 protected:
-    void SetUp() override { reset_frame_surface_state(); }
-    void TearDown() override { reset_frame_surface_state(); }
-
     // An 8 x 4 surface at 16 bits, every pixel set to kOld.
     void build_small() {
-        ASSERT_EQ(create_frame_surface(&host), 0);
+        ASSERT_EQ(create_frame_surface(&window), 0);
         ASSERT_EQ(set_surface_depth(16), 0);
         std::fill_n(surface_pixels(), 32, kOld);
     }
@@ -31,30 +29,30 @@ protected:
                              [](uint16_t p) { return p != kOld; });
     }
 
-    HeadlessHost host{8, 4};
+    HeadlessHost window{8, 4};
 };
 
 TEST_F(Surface, ClearColourKeepsFiveBitsPerComponent) {
-    EXPECT_EQ(clear_colour, 0);
+    EXPECT_EQ(clear_colour(), 0);
     set_clear_colour(0, 16, 16);
-    EXPECT_EQ(clear_colour, 0x0210);
+    EXPECT_EQ(clear_colour(), 0x0210);
     set_clear_colour(31, 31, 31);
-    EXPECT_EQ(clear_colour, 0x7FFF);
+    EXPECT_EQ(clear_colour(), 0x7FFF);
     set_clear_colour(32, 0, 0);
-    EXPECT_EQ(clear_colour, 0);
+    EXPECT_EQ(clear_colour(), 0);
     set_clear_colour(33, 34, 35);
-    EXPECT_EQ(clear_colour, (1 << 10) | (2 << 5) | 3);
+    EXPECT_EQ(clear_colour(), (1 << 10) | (2 << 5) | 3);
 }
 
 TEST_F(Surface, ClipLimitsStayAt256UntilClipToSurface) {
-    EXPECT_EQ(clip_width, 256);
-    EXPECT_EQ(clip_height, 256);
-    ASSERT_EQ(create_frame_surface(&host), 0);
-    EXPECT_EQ(clip_width, 256);
-    EXPECT_EQ(clip_height, 256);
+    EXPECT_EQ(clip_width(), 256);
+    EXPECT_EQ(clip_height(), 256);
+    ASSERT_EQ(create_frame_surface(&window), 0);
+    EXPECT_EQ(clip_width(), 256);
+    EXPECT_EQ(clip_height(), 256);
     clip_to_surface();
-    EXPECT_EQ(clip_width, 8);
-    EXPECT_EQ(clip_height, 4);
+    EXPECT_EQ(clip_width(), 8);
+    EXPECT_EQ(clip_height(), 4);
 }
 
 TEST_F(Surface, ClearWritesTwoPixelsPerWordOverTheClipArea) {
@@ -66,8 +64,7 @@ TEST_F(Surface, ClearWritesTwoPixelsPerWordOverTheClipArea) {
     } cases[] = {{0, 4, 0}, {8, 0, 0}, {1, 1, 0}, {3, 3, 8}, {5, 1, 4}, {2, 3, 6}};
     for (const Case& c : cases) {
         std::fill_n(surface_pixels(), 32, kOld);
-        clip_width = c.width;
-        clip_height = c.height;
+        set_clip_limits(c.width, c.height);
         clear_frame_surface();
         EXPECT_EQ(changed(), c.written) << c.width << " x " << c.height;
         // Written pixels are the first ones in memory order, all the colour.
@@ -75,8 +72,7 @@ TEST_F(Surface, ClearWritesTwoPixelsPerWordOverTheClipArea) {
             ASSERT_EQ(pixels()[i], 0x0210);
     }
     // An odd product leaves the last pixel of its count alone.
-    clip_width = 3;
-    clip_height = 3;
+    set_clip_limits(3, 3);
     std::fill_n(surface_pixels(), 32, kOld);
     clear_frame_surface();
     EXPECT_EQ(pixels()[7], 0x0210);
@@ -91,8 +87,7 @@ TEST_F(Surface, ClearCoversTheWholeSurfaceAndNeverMore) {
     EXPECT_EQ(changed(), 32);
     // The start limits of 256 x 256 are larger than this surface: the clear stops
     // at its last pixel (the sanitizer would report any write past it).
-    clip_width = 256;
-    clip_height = 256;
+    set_clip_limits(256, 256);
     set_clear_colour(0, 31, 0);
     clear_frame_surface();
     EXPECT_TRUE(
@@ -100,7 +95,7 @@ TEST_F(Surface, ClearCoversTheWholeSurfaceAndNeverMore) {
 }
 
 TEST_F(Surface, BuiltAt24BitsThenRebuiltZeroedAt16) {
-    ASSERT_EQ(create_frame_surface(&host), 0);
+    ASSERT_EQ(create_frame_surface(&window), 0);
     EXPECT_EQ(frame_surface().bits_per_pixel, 24);
     EXPECT_EQ(surface_width(), 8);
     EXPECT_EQ(surface_height(), 4);
@@ -138,16 +133,16 @@ TEST_F(Surface, EmptyOrOversizedClientIsRefused) {
 TEST_F(Surface, OnlyAFrameBetweenAcquireAndPresentIsShown) {
     build_small();
     present_frame();
-    EXPECT_EQ(host.presented(), 0);
-    acquire_window_dc(&host);
+    EXPECT_EQ(window.presented(), 0);
+    acquire_window_dc(&window);
     present_frame();
     present_frame();
-    EXPECT_EQ(host.presented(), 1);
+    EXPECT_EQ(window.presented(), 1);
     free_frame_surface();
     EXPECT_EQ(surface_pixels(), nullptr);
-    acquire_window_dc(&host);
+    acquire_window_dc(&window);
     present_frame();
-    EXPECT_EQ(host.presented(), 1);
+    EXPECT_EQ(window.presented(), 1);
 }
 
 } // namespace

@@ -8,9 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "assets/texture.h"
+#include "fresh_state.h"
 #include "geometry/trig.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "render/textured.h"
 
 using namespace walkers;
@@ -26,24 +27,12 @@ int32_t texel_index(uint16_t pixel) {
     return pixel ^ 0x8000;
 }
 
-class TexturedTest : public ::testing::Test {
+class TexturedTest : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
+        FreshState::SetUp();
         build_recip_table();
-        clear_texture_table();
         make_surface(64, 64);
-    }
-    void TearDown() override {
-        reset_frame_surface_state();
-        clear_texture_table();
-    }
-
-    void make_surface(int32_t w, int32_t h) {
-        reset_frame_surface_state();
-        host_ = std::make_unique<HeadlessHost>(w, h);
-        create_frame_surface(host_.get());
-        ASSERT_EQ(set_surface_depth(16), 0);
-        clip_to_surface();
     }
 
     static int32_t make_texture(const char* name, int32_t ws, int32_t hs) {
@@ -51,15 +40,6 @@ protected:
         for (std::size_t i = 0; i < texels.size(); ++i)
             texels[i] = texel_value(static_cast<int32_t>(i));
         return install_texture(name, ws, hs, texels);
-    }
-
-    uint16_t pixel(int32_t x, int32_t y) const { return surface_pixels()[y * surface_width() + x]; }
-
-    int32_t written() const {
-        int32_t n = 0;
-        for (int32_t i = 0; i < surface_width() * surface_height(); ++i)
-            n += surface_pixels()[i] != 0;
-        return n;
     }
 
     // A rectangle quad from column x0 to x1 (right end excluded) and rows y0..y1,
@@ -71,8 +51,6 @@ protected:
         const Vector4 ta{ul, v, 0, 0}, tb{ur, v, 0, 0}, tc{ur, v, 0, 0}, td{ul, v, 0, 0};
         draw_textured_quad(a, b, c, d, ta, tb, tc, td, texture);
     }
-
-    std::unique_ptr<HeadlessHost> host_;
 };
 
 TEST_F(TexturedTest, FourPixelSpanStepsByAFifthOfTheDifference) {
@@ -140,8 +118,7 @@ TEST_F(TexturedTest, RowsBelowTheSurfaceAreSkipped) {
     EXPECT_NE(pixel(29, 63), 0);
     EXPECT_EQ(pixel(30, 63), 0);
     // Clip limits larger than the surface are cut to it.
-    clip_width = 5000;
-    clip_height = 5000;
+    set_clip_limits(5000, 5000);
     // (An edge from above the top to below the bottom would count as outside in
     // the y pass, so the surface is covered by two boxes.)
     draw_box(0, 64, -20, 40, 0, 64, 0, tex);
@@ -208,8 +185,9 @@ TEST_F(TexturedTest, WildInputNeverLeavesTheSurface) {
     EXPECT_GT(written(), 0);
 }
 
-TEST(TextureTable, ClaimFindAndRelease) {
-    clear_texture_table();
+class TextureTable : public walkers::testing::FreshState {};
+
+TEST_F(TextureTable, ClaimFindAndRelease) {
     EXPECT_EQ(claim_texture_slot("a.bmp", 6, 5), 0);
     EXPECT_EQ(claim_texture_slot("b.bmp", 1, 8), 1);
     const TextureSlot* a = texture_slot(0);
@@ -232,8 +210,7 @@ TEST(TextureTable, ClaimFindAndRelease) {
     EXPECT_EQ(texture_slot(1), nullptr);
 }
 
-TEST(TextureTable, RefusesWhatDoesNotFit) {
-    clear_texture_table();
+TEST_F(TextureTable, RefusesWhatDoesNotFit) {
     EXPECT_EQ(claim_texture_slot(std::string(28, 'x'), 4, 4), -1);
     EXPECT_EQ(claim_texture_slot(std::string(27, 'x'), 4, 4), 0);
     EXPECT_EQ(find_texture(std::string(27, 'x')), 0);
@@ -249,11 +226,9 @@ TEST(TextureTable, RefusesWhatDoesNotFit) {
     EXPECT_EQ(texture_slot(TEXTURE_SLOTS), nullptr);
     EXPECT_EQ(texture_pixels(TEXTURE_SLOTS), nullptr);
     EXPECT_EQ(texture_width_shift(-5), 0);
-    clear_texture_table();
 }
 
-TEST(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
-    clear_texture_table();
+TEST_F(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
     const std::vector<uint16_t> texels = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(install_texture("short.bmp", 2, 1, std::span(texels).first(7)), -1);
     EXPECT_EQ(texture_slot(0), nullptr);
@@ -263,7 +238,6 @@ TEST(TextureTable, InstallCopiesTexelsAndCountsRepeats) {
     EXPECT_EQ(install_texture("ok.bmp", 2, 1, other), 0); // same name: same slot
     EXPECT_EQ(texture_slot(0)->ref_count, 2);
     EXPECT_EQ(texture_pixels(0)[7], 8);
-    clear_texture_table();
 }
 
 } // namespace

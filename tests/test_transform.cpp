@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "assets/model.h"
+#include "fresh_state.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/store.h"
+#include "scene/transform_pass.h"
 
 using namespace walkers;
 
@@ -17,21 +18,13 @@ namespace {
 // Screen entries nobody has written keep this.
 constexpr ScreenVertex UNTOUCHED{-9999, -9999, -9999, -9999};
 
-class TransformTest : public ::testing::Test {
+class TransformTest : public walkers::testing::FreshState {
 protected:
     void SetUp() override {
+        FreshState::SetUp();
         ASSERT_EQ(create_math_tables(), 0);
-        reset_projection_state();
-        ASSERT_EQ(create_render_store(), 0);
-        positions.assign(SCREEN_VERTEX_CAPACITY, Vector4{});
-        set_position_stream(positions);
+        bind_streams();
         current_store()->screen_vertices.fill(UNTOUCHED);
-        clear_model_table();
-    }
-    void TearDown() override {
-        free_model_table();
-        free_render_store();
-        free_math_tables();
     }
 
     ScreenVertex screen(int32_t i) const { return current_store()->screen_vertices[i]; }
@@ -44,8 +37,6 @@ protected:
         ASSERT_GE(p, 0);
         set_part_pose(model, p, pop, t, rotation);
     }
-
-    std::vector<Vector4> positions;
 };
 
 void expect_screen(const ScreenVertex& s, int32_t x, int32_t y, int32_t depth) {
@@ -163,7 +154,7 @@ TEST_F(TransformTest, DeepChainsStayInsideTheStack) {
     transform_pass();
     expect_screen(screen(CHAIN - 1), 128 + 400 * 256 / 331, 128, 75);
     expect_screen(screen(CHAIN), 128 + 310 * 256 / 331, 128 + STEP, 75);
-    EXPECT_LE(matrix_stack_level, MATRIX_STACK_DEPTH);
+    EXPECT_LE(matrix_stack_level(), MATRIX_STACK_DEPTH);
 }
 
 TEST_F(TransformTest, PartAtTheEndOfTheArraysProjectsOnlyWhatFits) {

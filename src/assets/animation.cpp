@@ -18,6 +18,7 @@ constexpr int32_t SEEK_RECORD_BYTES = KEYFRAME_BYTES;
 constexpr int32_t DAT_RECORD_BYTES = 16;
 constexpr int32_t VECTOR_BYTES = 16;
 
+// The module's state: one owner per loaded slot.
 std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
 
 // One load in progress. The record exists once a head section was accepted.
@@ -135,13 +136,9 @@ int32_t writable_parts(const AnimationSlot& a, int32_t model) {
 
 } // namespace
 
-void clear_animation_table() {
+void free_animation_table() {
     for (auto& entry : animation_table)
         entry.reset();
-}
-
-void free_animation_table() {
-    clear_animation_table();
 }
 
 const AnimationSlot* animation_slot(int32_t i) {

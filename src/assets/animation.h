@@ -53,8 +53,12 @@ struct AnimationSlot {
     bool complete = false;          // head, keys and poses all loaded
 };
 
-void clear_animation_table();
+// The table's one reset: every animation freed, all 16 entries empty.
 void free_animation_table();
+// The same reset under the name start-up uses before the first load.
+inline void clear_animation_table() {
+    free_animation_table();
+}
 const AnimationSlot* animation_slot(int32_t i);
 // Loads into slot i (0..15) for model slot i; returns i, or -1 when i is out of
 // range. Entry i is emptied first; a file without a head section leaves it empty.

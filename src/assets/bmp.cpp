@@ -1,11 +1,13 @@
 // bmp.cpp - load_texture: BMP files into RGB555 texture slots.
 //
-// The slot table itself (lookup, claiming, release) lives in texture_table.cpp;
-// this file only decodes. Pixel data sits at the fixed offsets of a file whose
+// The slot table itself (lookup, claiming, release) is the renderer's
+// (render/texture_table.h); this file only decodes into it. Pixel data sits at the fixed offsets of a file whose
 // palette is complete (118 for 4 bits, 1078 for 8 bits, 54 otherwise); the
 // header's own data-offset, compression and signature fields are not consulted.
 // Every read is checked against the file's length before a byte is touched, so a
 // short or broken file is refused instead of read past.
+#include "assets/bmp.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +15,7 @@
 #include <string>
 
 #include "assets/file.h"
-#include "assets/texture.h"
+#include "render/texture_table.h"
 
 namespace walkers {
 
@@ -27,7 +29,6 @@ constexpr std::size_t BMP_PALETTE_OFFSET = 54;
 constexpr std::size_t BMP_PIXELS_4BIT = 118;
 constexpr std::size_t BMP_PIXELS_8BIT = 1078;
 constexpr std::size_t BMP_PIXELS_DIRECT = 54;
-constexpr int32_t BMP_MAX_SHIFT = 8; // sides of 2 .. 256
 
 using Palette = std::array<uint16_t, 256>;
 
@@ -49,7 +50,7 @@ uint16_t rgb555(uint8_t red, uint8_t green, uint8_t blue) {
 
 // log2 of an accepted side (2 .. 256, powers of two), or 0 for anything else.
 int32_t side_shift(int32_t side) {
-    for (int32_t shift = 1; shift <= BMP_MAX_SHIFT; ++shift)
+    for (int32_t shift = TEXTURE_MIN_SHIFT; shift <= TEXTURE_MAX_SHIFT; ++shift)
         if (side == (1 << shift)) return shift;
     return 0;
 }

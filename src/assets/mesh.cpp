@@ -27,10 +27,9 @@
 #include <cstddef>
 #include <string>
 
+#include "assets/bmp.h"
 #include "assets/float_text.h"
 #include "assets/model.h"
-#include "assets/section.h"
-#include "assets/texture.h"
 #include "geometry/fixed.h"
 #include "render/store.h"
 
@@ -174,7 +173,7 @@ void plain_faces(const MeshState& mesh, const Chunk& chunk, int32_t corners) {
         args.texcoord_base = mesh.corner_base;
         args.vertex_indices = std::span<const int16_t>(vertex).first(n);
         args.texcoord_indices = std::span<const int16_t>(CORNER_ROW).first(n);
-        args.texture = model_load_counter;
+        args.texture = model_load_counter();
         args.count = 1;
         args.flags = PRIM_CULL_BACK;
         emit_face(corners, args);

@@ -14,26 +14,24 @@
 
 namespace walkers {
 
-int32_t model_load_counter = 0;
-
 namespace {
 
 static_assert(std::is_trivially_destructible_v<ModelSlot>);
 static_assert(std::is_trivially_destructible_v<ModelPart>);
 static_assert(sizeof(ModelSlot) % alignof(ModelPart) == 0, "parts follow the header");
 
-std::array<ModelSlot*, MODEL_SLOTS> model_table{};
+// The module's state: the slot table, owning one block per entry, and the
+// counter that model file loads step.
+struct ModelTableState {
+    std::array<ModelSlot*, MODEL_SLOTS> model_table{};
+    int32_t model_load_counter = 0;
+};
+
+ModelTableState state;
 
 void release_block(ModelSlot* slot) {
     // The block was made as a byte array; the objects in it need no destructor.
     delete[] reinterpret_cast<std::byte*>(slot);
-}
-
-void release_all() {
-    for (ModelSlot*& entry : model_table) {
-        release_block(entry);
-        entry = nullptr;
-    }
 }
 
 ModelPart* part_in_room(int32_t i, int32_t p) {
@@ -58,23 +56,22 @@ std::span<Vector4> part_vertex_range(int32_t first_vertex, int32_t vertex_count)
 
 } // namespace
 
-void clear_model_table() {
-    release_all();
-}
-
 void free_model_table() {
-    release_all();
+    for (ModelSlot* entry : state.model_table)
+        release_block(entry);
+    state = ModelTableState{};
 }
 
 ModelSlot* model_slot(int32_t i) {
     if (i < 0 || i >= MODEL_SLOTS) return nullptr;
-    return model_table[i];
+    return state.model_table[static_cast<size_t>(i)];
 }
 
 int32_t create_model_slot(int32_t part_room) {
     if (part_room < 0 || part_room > MODEL_PART_ROOM_MAX) return -1;
-    const auto free_entry = std::find(model_table.begin(), model_table.end(), nullptr);
-    if (free_entry == model_table.end()) return -1;
+    auto& table = state.model_table;
+    const auto free_entry = std::find(table.begin(), table.end(), nullptr);
+    if (free_entry == table.end()) return -1;
 
     const size_t bytes = sizeof(ModelSlot) + sizeof(ModelPart) * static_cast<size_t>(part_room);
     std::byte* block = new (std::nothrow) std::byte[bytes]();
@@ -82,7 +79,7 @@ int32_t create_model_slot(int32_t part_room) {
     auto* parts = new (block + sizeof(ModelSlot)) ModelPart[static_cast<size_t>(part_room)]();
     auto* slot = new (block) ModelSlot{};
 
-    const auto index = static_cast<int32_t>(free_entry - model_table.begin());
+    const auto index = static_cast<int32_t>(free_entry - table.begin());
     slot->index = index;
     slot->part_count = 0;
     slot->parts = std::span<ModelPart>(parts, static_cast<size_t>(part_room));
@@ -138,10 +135,14 @@ int32_t add_part(int32_t i, int32_t first_vertex, int32_t vertex_count, int32_t 
     return p;
 }
 
+int32_t model_load_counter() {
+    return state.model_load_counter;
+}
+
 int32_t step_model_load_counter() {
-    // Compared before adding, so a stray counter value cannot overflow.
-    model_load_counter = model_load_counter >= 2 ? 0 : model_load_counter + 1;
-    return model_load_counter;
+    int32_t& counter = state.model_load_counter;
+    counter = counter >= 2 ? 0 : counter + 1;
+    return counter;
 }
 
 } // namespace walkers

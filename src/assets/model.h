@@ -1,8 +1,9 @@
 // model.h - the 16 model slots.
 //
 // A model is one block: its header and room for the number of parts given at
-// creation. Parts are listed depth-first; each one's pop_count says how many
-// matrix-stack levels the transform pass pops after it. Accessors return null
+// creation. Its parts form the hierarchy that the transform composes
+// (ModelPart, geometry/transform.h): listed depth-first, each one's pop_count
+// says how many matrix-stack levels to pop after it. Accessors return null
 // (the classic -1) for an empty or out-of-range entry, and a part index beyond
 // the room a slot was made with is refused (null / -1, nothing written).
 // A part's `vertices` never reaches past the bound position array or the
@@ -15,6 +16,7 @@
 #include <span>
 
 #include "geometry/fixed.h"
+#include "geometry/transform.h"
 
 namespace walkers {
 
@@ -22,17 +24,6 @@ constexpr int32_t MODEL_SLOTS = 16;
 // Largest part room a slot is made with; a larger (or negative) request, as a
 // broken model file may give, is refused rather than sized from the file.
 constexpr int32_t MODEL_PART_ROOM_MAX = 1024;
-
-struct ModelPart {
-    int32_t pop_count;
-    int32_t vertex_count;
-    int32_t first_vertex;
-    std::span<Vector4> vertices; // row-0 items first_vertex .. + vertex_count
-    FixedMatrix matrix;
-    Vector4 translation;
-    Vector4 rotation;
-    Vector4 scale;
-};
 
 struct ModelSlot {
     int32_t index;
@@ -43,11 +34,13 @@ struct ModelSlot {
     Vector4 scale;
 };
 
-extern int32_t model_load_counter;
-
-// Both leave all 16 entries null, freeing any model still held.
-void clear_model_table();
+// The table's one reset: every model freed, all 16 entries null, and
+// model_load_counter back at 0, as at program start.
 void free_model_table();
+// The same reset under the name start-up uses before the first load.
+inline void clear_model_table() {
+    free_model_table();
+}
 // Null for an empty or out-of-range entry.
 ModelSlot* model_slot(int32_t i);
 
@@ -64,7 +57,9 @@ int32_t set_part_pose(int32_t i, int32_t p, int32_t pop_count, const Vector4& tr
                       const Vector4& rotation);
 // The new part's index, or -1 (empty slot, or the room is full).
 int32_t add_part(int32_t i, int32_t first_vertex, int32_t vertex_count, int32_t pop_count);
-// Steps model_load_counter 1, 2, 0, 1, ... and returns the new value.
+// The texture slot the plain faces of the model being loaded take: every model
+// file load steps it 1, 2, 0, 1, ... (step_model_load_counter returns the new value).
+int32_t model_load_counter();
 int32_t step_model_load_counter();
 
 } // namespace walkers

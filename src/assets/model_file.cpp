@@ -9,6 +9,7 @@
 #include "assets/mesh.h"
 #include "assets/model.h"
 #include "assets/section.h"
+#include "geometry/fixed.h"
 
 namespace walkers {
 

@@ -298,11 +298,4 @@ float record_float(const uint8_t* record, int32_t at) {
     return float_from_bits(load_word(record + at));
 }
 
-int32_t truncate_to_int32(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0) return std::numeric_limits<int32_t>::max();
-    if (value <= -2147483649.0) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
-
 } // namespace walkers

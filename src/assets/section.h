@@ -83,8 +83,4 @@ SectionView next_section(SectionView s);
 int32_t record_int(const uint8_t* record, int32_t at);
 float record_float(const uint8_t* record, int32_t at);
 
-// A converted asset float truncated toward zero. Values beyond the 32-bit range
-// saturate and NaN gives 0, where a plain conversion would be undefined.
-int32_t truncate_to_int32(double value);
-
 } // namespace walkers

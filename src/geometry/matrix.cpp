@@ -13,17 +13,20 @@
 
 namespace walkers {
 
-int32_t projection_centre_x = 128;
-int32_t projection_centre_y = 128;
-int32_t matrix_stack_level = 0;
-
 namespace {
 
-constexpr int32_t DEFAULT_CENTRE = 128;
 // View depth of the eye: projection divides by Z + 256.
 constexpr int32_t EYE_DISTANCE = 256;
 
-std::unique_ptr<FixedMatrix[]> stack_block;
+// The module's state: where projection puts the view axis, and the stack.
+struct MatrixState {
+    int32_t projection_centre_x = DEFAULT_PROJECTION_CENTRE;
+    int32_t projection_centre_y = DEFAULT_PROJECTION_CENTRE;
+    int32_t matrix_stack_level = 0;
+    std::unique_ptr<FixedMatrix[]> matrix_stack; // MATRIX_STACK_DEPTH entries, or none
+};
+
+MatrixState state;
 
 // (-(a * b)) >> 10: the product is negated before the shift, so it rounds the
 // other way from fixed_mul(a, b) negated.
@@ -41,15 +44,29 @@ int32_t project_sum(const Vector4& v, const FixedMatrix& m, int32_t c) {
 
 } // namespace
 
-void set_projection_centre(int32_t x, int32_t y) {
-    projection_centre_x = x;
-    projection_centre_y = y;
+int32_t projection_centre_x() {
+    return state.projection_centre_x;
+}
+int32_t projection_centre_y() {
+    return state.projection_centre_y;
+}
+int32_t matrix_stack_level() {
+    return state.matrix_stack_level;
 }
 
-void reset_projection_state() {
-    projection_centre_x = DEFAULT_CENTRE;
-    projection_centre_y = DEFAULT_CENTRE;
-    matrix_stack_level = 0;
+void set_projection_centre(int32_t x, int32_t y) {
+    state.projection_centre_x = x;
+    state.projection_centre_y = y;
+}
+
+int32_t create_matrix_stack() {
+    state.matrix_stack.reset(new (std::nothrow) FixedMatrix[MATRIX_STACK_DEPTH]());
+    state.matrix_stack_level = 0;
+    return state.matrix_stack ? 0 : -1;
+}
+
+void reset_matrix_state() {
+    state = MatrixState{};
 }
 
 void matrix_identity(FixedMatrix& m) {
@@ -75,13 +92,15 @@ int32_t matrix_multiply(FixedMatrix& out, const FixedMatrix& a, const FixedMatri
 
 int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles) {
     matrix_identity(out);
-    if (sin_table == nullptr || cos_table == nullptr) return -1;
+    const int32_t* sines = sin_table();
+    const int32_t* cosines = cos_table();
+    if (sines == nullptr || cosines == nullptr) return -1;
     const int32_t ax = angles.x & ANGLE_MASK;
     const int32_t ay = angles.y & ANGLE_MASK;
     const int32_t az = angles.z & ANGLE_MASK;
-    const Fixed sx = sin_table[ax], cx = cos_table[ax];
-    const Fixed sy = sin_table[ay], cy = cos_table[ay];
-    const Fixed sz = sin_table[az], cz = cos_table[az];
+    const Fixed sx = sines[ax], cx = cosines[ax];
+    const Fixed sy = sines[ay], cy = cosines[ay];
+    const Fixed sz = sines[az], cz = cosines[az];
 
     // The rounding of each entry is fixed by where its shifts stand.
     out.m[0][0] = fixed_mul(cy, cz);
@@ -120,42 +139,34 @@ int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vecto
     return result;
 }
 
-int32_t allocate_matrix_stack() {
-    stack_block.reset(new (std::nothrow) FixedMatrix[MATRIX_STACK_DEPTH]());
-    matrix_stack_level = 0;
-    return stack_block ? 0 : -1;
-}
-
-void release_matrix_stack() {
-    stack_block.reset();
-    matrix_stack_level = 0;
-}
-
 void matrix_stack_reset() {
-    matrix_stack_level = 0;
+    state.matrix_stack_level = 0;
 }
 
 int32_t matrix_stack_push(const FixedMatrix& m) {
-    if (!stack_block || matrix_stack_level >= MATRIX_STACK_DEPTH) return -1;
-    const int32_t used = matrix_stack_level;
-    stack_block[used] = m;
-    matrix_stack_level = used + 1;
+    if (!state.matrix_stack || state.matrix_stack_level >= MATRIX_STACK_DEPTH) return -1;
+    const int32_t used = state.matrix_stack_level;
+    state.matrix_stack[used] = m;
+    state.matrix_stack_level = used + 1;
     return used;
 }
 
 int32_t matrix_stack_pop(FixedMatrix& out, int32_t levels) {
     // levels < 1 would read the entry at (or above) the level, which may lie past
     // the block: refused like an underflow.
-    if (!stack_block || levels < 1 || levels > matrix_stack_level) return -1;
-    const int32_t n = matrix_stack_level - levels;
-    out = stack_block[n];
-    matrix_stack_level = n;
+    if (!state.matrix_stack || levels < 1 || levels > state.matrix_stack_level) return -1;
+    const int32_t n = state.matrix_stack_level - levels;
+    out = state.matrix_stack[n];
+    state.matrix_stack_level = n;
     return n;
 }
 
 int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> in,
                          const FixedMatrix& m) {
     const size_t count = std::min(out.size(), in.size());
+    // Read once: the loop's stores could otherwise be taken to change them.
+    const int32_t centre_x = state.projection_centre_x;
+    const int32_t centre_y = state.projection_centre_y;
     for (size_t i = 0; i < count; ++i) {
         const Vector4& v = in[i];
         ScreenVertex& s = out[i];
@@ -171,8 +182,8 @@ int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> i
         }
         // |x| < 2^30 and z + 256 is never 0 here, so the division cannot trap.
         const int32_t w = z + EYE_DISTANCE;
-        s.x = wrap_add(x / w, projection_centre_x);
-        s.y = wrap_add(y / w, projection_centre_y);
+        s.x = wrap_add(x / w, centre_x);
+        s.y = wrap_add(y / w, centre_y);
     }
     return 0;
 }

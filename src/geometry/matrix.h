@@ -13,16 +13,24 @@
 namespace walkers {
 
 constexpr int32_t MATRIX_STACK_DEPTH = 32;
+constexpr int32_t DEFAULT_PROJECTION_CENTRE = 128;
 
-// Projection centre: 128, 128 until set_projection_centre.
-extern int32_t projection_centre_x;
-extern int32_t projection_centre_y;
-// Number of matrices on the stack, 0..32.
-extern int32_t matrix_stack_level;
+// The module's state is the projection centre and the matrix stack (its block
+// and level), read through these accessors. The centre is 128, 128 until
+// set_projection_centre; the level counts the matrices on the stack, 0..32.
+int32_t projection_centre_x();
+int32_t projection_centre_y();
+int32_t matrix_stack_level();
 
 void set_projection_centre(int32_t x, int32_t y);
-// Puts the projection centre back to 128, 128 and the stack level to 0 (tests).
-void reset_projection_state();
+
+// The stack's one block of 32 matrices, allocated by create_math_tables (trig.h):
+// create_matrix_stack replaces any block with a new one at level 0 and returns 0,
+// or -1 when the allocation failed (the stack is then absent and push/pop refuse
+// with -1). reset_matrix_state is the module's one reset, run by free_math_tables:
+// no block, level 0, projection centre 128, 128.
+int32_t create_matrix_stack();
+void reset_matrix_state();
 
 void matrix_identity(FixedMatrix& m);
 // out = a x b; returns 0. Safe even when out is a or b (computed aside first).
@@ -33,12 +41,6 @@ int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles);
 // out = scale x rotation x translation (scale acts first); whole units become Fixed.
 int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vector4& angles,
                        const Vector4& scale);
-
-// The stack's one block of 32 matrices: allocated by create_math_tables, released
-// by free_math_tables. allocate returns 0, or -1 when the allocation failed (the
-// stack is then absent and push/pop refuse with -1).
-int32_t allocate_matrix_stack();
-void release_matrix_stack();
 
 void matrix_stack_reset();
 // Returns the level used (0..31), or -1 when the stack is full or not allocated.

@@ -1,13 +1,43 @@
-// transform.h - the per-frame pass that puts every model in front of the camera.
+// transform.h - one part hierarchy placed in front of a camera and projected.
 //
-// For every occupied model slot, in slot order: root = compose(position, rotation,
-// scale); current = root x camera; then each part, depth-first in stored order,
-// pushes current, composes its own matrix, current = part x current, projects its
-// vertices into the ScreenVertex array, and pops pop_count levels.
+// A hierarchy is a root placement (position, rotation, scale) and its parts,
+// listed depth-first. Each part carries its own translation, rotation and scale
+// relative to its parent and a pop count that says where the next part attaches.
+//
+// transform_hierarchy: root = compose(position, rotation, scale), current =
+// root x camera, and the matrix stack starts empty; then each part, in order,
+// pushes current (its parent's matrix), composes its own matrix into `matrix`,
+// sets current = matrix x current, projects its vertices into screen entries
+// first_vertex onwards, and pops pop_count levels (0 pops nothing: the next part
+// is its child). A vertex therefore goes through its own part's matrix first,
+// then its ancestors', the root's and the camera's last.
+//
+// Pushes beyond 32 levels and pops of more levels than the stack holds are
+// refused (matrix.h): a refused pop leaves current as it is, so the next part
+// becomes a child of the part just drawn. A part projects at most vertex_count
+// of its vertices, never past the end of `vertices` or of `screen`.
 #pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "geometry/fixed.h"
 
 namespace walkers {
 
-void transform_pass();
+struct ModelPart {
+    int32_t pop_count;
+    int32_t vertex_count;
+    int32_t first_vertex;        // index of its first vertex in `screen`
+    std::span<Vector4> vertices; // model-space positions, first_vertex onwards
+    FixedMatrix matrix;          // local matrix, rewritten by every transform
+    Vector4 translation;
+    Vector4 rotation;
+    Vector4 scale;
+};
+
+void transform_hierarchy(const Vector4& position, const Vector4& rotation, const Vector4& scale,
+                         std::span<ModelPart> parts, const FixedMatrix& camera,
+                         std::span<ScreenVertex> screen);
 
 } // namespace walkers

@@ -9,19 +9,21 @@
 
 namespace walkers {
 
-std::array<int32_t, RECIP_TABLE_SIZE> recip_table{};
-int32_t* sin_table = nullptr;
-int32_t* cos_table = nullptr;
-
 namespace {
 
 // One angle unit in radians: 2*pi to nine decimals over 1024. The characteristic
 // table values (sin 250..255 = 1023, sin 1023 = -6) depend on this exact step.
 constexpr double ANGLE_STEP = 0.006135923151367188;
 
-// Owners of the two table blocks; sin_table and cos_table point into them.
-std::unique_ptr<int32_t[]> sin_block;
-std::unique_ptr<int32_t[]> cos_block;
+// The module's state. The recip table is static storage; the other two are
+// heap blocks that exist from create_math_tables to free_math_tables.
+struct MathTables {
+    RecipTable recip_table{};
+    std::unique_ptr<int32_t[]> sin_table;
+    std::unique_ptr<int32_t[]> cos_table;
+};
+
+MathTables tables;
 
 void fill_trig_tables(int32_t* sines, int32_t* cosines) {
     for (int32_t i = 0; i < TRIG_TABLE_SIZE; ++i) {
@@ -36,29 +38,40 @@ void fill_trig_tables(int32_t* sines, int32_t* cosines) {
 
 void build_recip_table() {
     for (int32_t n = 0; n < RECIP_TABLE_SIZE; ++n)
-        recip_table[n] = 4096 / (n + 1);
+        tables.recip_table[static_cast<std::size_t>(n)] = 4096 / (n + 1);
 }
 
 int32_t create_math_tables() {
-    free_math_tables(); // a second call starts afresh instead of leaking
-    std::unique_ptr<int32_t[]> sines(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
-    std::unique_ptr<int32_t[]> cosines(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
-    if (!sines || !cosines) return -1;
-    if (allocate_matrix_stack() != 0) return -1;
-    fill_trig_tables(sines.get(), cosines.get());
-    sin_block = std::move(sines);
-    cos_block = std::move(cosines);
-    sin_table = sin_block.get();
-    cos_table = cos_block.get();
+    tables.sin_table.reset(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
+    tables.cos_table.reset(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
+    const int32_t stack = create_matrix_stack();
+    if (!tables.sin_table || !tables.cos_table || stack != 0) {
+        // Without both tables every rotation is refused (matrix.h), never half-built.
+        tables.sin_table.reset();
+        tables.cos_table.reset();
+        return -1;
+    }
+    fill_trig_tables(tables.sin_table.get(), tables.cos_table.get());
     return 0;
 }
 
 void free_math_tables() {
-    release_matrix_stack();
-    sin_table = nullptr;
-    sin_block.reset();
-    cos_table = nullptr;
-    cos_block.reset();
+    reset_matrix_state();
+    tables.sin_table.reset();
+    tables.cos_table.reset();
+    tables.recip_table.fill(0);
+}
+
+const RecipTable& recip_table() {
+    return tables.recip_table;
+}
+
+const int32_t* sin_table() {
+    return tables.sin_table.get();
+}
+
+const int32_t* cos_table() {
+    return tables.cos_table.get();
 }
 
 } // namespace walkers

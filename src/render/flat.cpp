@@ -14,15 +14,12 @@
 
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
+#include "render/raster.h"
 #include "render/surface.h"
 
 namespace walkers {
 
 namespace {
-
-// 8.8 fixed point: 8 fraction bits.
-constexpr int32_t EDGE_SHIFT = 8;
-constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
 
 // One "outside" state per vertex and pass: negative and beyond-the-limit alike.
 // The unsigned compare folds x < 0 into x > clip_width.
@@ -130,15 +127,8 @@ void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
 
 } // namespace
 
-RasterTarget raster_target() {
-    const int32_t width = std::max(surface_width(), 0);
-    const int32_t height = std::max(surface_height(), 0);
-    return {surface_pixels(), width, height, std::min(clip_width, width),
-            std::min(clip_height, height)};
-}
-
 int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out) {
-    return clip_to_limits(vertices, out, clip_width, clip_height);
+    return clip_to_limits(vertices, out, clip_width(), clip_height());
 }
 
 // The denominator counts the rows the edge covers, both end rows included, so a

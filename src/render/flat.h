@@ -36,24 +36,4 @@ int32_t edge_slope(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 // Writes count pixels of the colour from `pixels` rightwards.
 void fill_span(uint16_t* pixels, int32_t count, int32_t colour);
 
-// What one polygon draws into, read once per polygon by both rasterisers: the
-// surface's pixels (null: draw nothing) and size, and the clip limits cut to that
-// size so that limits larger than the surface cannot carry a span past it.
-struct RasterTarget {
-    uint16_t* pixels;
-    int32_t width;
-    int32_t height;
-    int32_t clip_width;
-    int32_t clip_height;
-};
-RasterTarget raster_target();
-
-// a / b truncating towards zero, without the two undefined cases: b == 0 gives 0
-// (no edge of a clipped polygon meets it) and INT32_MIN / -1 wraps to INT32_MIN.
-constexpr int32_t safe_div(int32_t a, int32_t b) {
-    if (b == 0) return 0;
-    if (b == -1) return wrap_sub(0, a);
-    return a / b;
-}
-
 } // namespace walkers

@@ -46,31 +46,36 @@ struct FrameSurface {
     WindowHost* window = nullptr;
     uint16_t* pixels = nullptr; // valid from a successful build to the next build or free
     int32_t bits_per_pixel = 0;
-    int32_t width = 0;  // also the row pitch, in pixels
+    int32_t width = 0; // also the row pitch, in pixels
     int32_t height = 0;
     bool in_frame = false; // between acquire_window_dc and present_frame
 };
 
-// Clip limits: 256, 256 until clip_to_surface.
-extern int32_t clip_width;
-extern int32_t clip_height;
-extern uint16_t clear_colour;
-
+// The module's state is the surface, its pixel memory, the clip limits and the
+// background colour, read through these accessors. The clip limits are 256, 256
+// and the colour 0 until set; free_frame_surface puts all of it back so.
 const FrameSurface& frame_surface();
+int32_t clip_width();
+int32_t clip_height();
+uint16_t clear_colour();
 
 int32_t create_frame_surface(WindowHost* window); // at 24 bits per pixel
-int32_t set_surface_depth(int32_t bits);           // rebuilds, pixels zeroed
+int32_t set_surface_depth(int32_t bits);          // rebuilds, pixels zeroed
 int32_t build_frame_surface();
 void acquire_window_dc(WindowHost* window);
 void present_frame();
 int32_t surface_width();
 int32_t surface_height();
 uint16_t* surface_pixels(); // null when there is no 16-bit surface to draw on
+// The module's one reset: releases the pixels and forgets the window and size,
+// with the clip limits back at 256, 256 and the background colour at 0.
 void free_frame_surface();
+// clip_to_surface: the clip limits become the surface's width and height.
+// set_clip_limits sets any others (the rasterisers never write outside the
+// surface whatever the limits say).
 void clip_to_surface();
+void set_clip_limits(int32_t width, int32_t height);
 void set_clear_colour(int32_t r, int32_t g, int32_t b);
 void clear_frame_surface();
-// Frees the surface and puts clip limits and clear colour back to their start values.
-void reset_frame_surface_state();
 
 } // namespace walkers

@@ -12,28 +12,20 @@
 #include <array>
 #include <cstddef>
 
-#include "assets/texture.h"
 #include "geometry/trig.h"
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
-#include "render/flat.h"
+#include "render/raster.h"
+#include "render/texture_table.h"
 
 namespace walkers {
 
-int32_t texel_u_mask = 0;
-int32_t texel_v_mask = 0;
-int32_t texel_row_shift = 0;
-
 namespace {
 
-constexpr int32_t EDGE_SHIFT = 8; // 8.8 fixed point
-constexpr int32_t EDGE_ONE = 1 << EDGE_SHIFT;
 // recip_table holds 4096 / (n + 1): 12 fraction bits. A u difference in 8.8 times
 // that is in 20 fraction bits; shifting by 20 - ws leaves texel columns with 8
 // fraction bits for a texture 2^ws texels wide.
 constexpr int32_t SPAN_STEP_SHIFT = 20;
-constexpr int32_t MIN_TEXTURE_SHIFT = 1;
-constexpr int32_t MAX_TEXTURE_SHIFT = 8; // rows of at most 256 texels
 
 struct ClipVertex {
     int32_t x;
@@ -42,11 +34,16 @@ struct ClipVertex {
     int32_t v;
 };
 
-// The texture of the polygon being drawn.
+// The texture of the polygon being drawn, with its addressing values: a texel
+// index is ((v & texel_v_mask) >> texel_row_shift) + ((u >> 8) & texel_u_mask)
+// for u and v in texel units with 8 fraction bits.
 struct Texture {
     const uint16_t* texels;
     int32_t width_shift;
     int32_t height_shift;
+    int32_t texel_u_mask;    // 2^ws - 1
+    int32_t texel_v_mask;    // (2^hs - 1) * 256
+    int32_t texel_row_shift; // 8 - ws
 };
 
 // d with one added to its magnitude: the rows (or columns) an edge covers,
@@ -113,13 +110,13 @@ int32_t clip_textured(std::span<const ScreenVertex* const> vertices,
 // One span [xl >> 8, xr >> 8) of texels. du and dv come from the uncut count so
 // that cutting the span to the surface changes no pixel's texel: a cut start
 // only advances u and v past the skipped pixels.
-void fill_textured_row(const RasterTarget& target, const Texture& tex, int32_t row,
-                       const ClipVertex& l, const ClipVertex& r) {
+void fill_textured_row(const RasterTarget& target, const Texture& tex, const RecipTable& recips,
+                       int32_t row, const ClipVertex& l, const ClipVertex& r) {
     if (row < 0 || row >= target.height) return; // row clip_height, rows below a flat bottom
     int32_t start = l.x >> EDGE_SHIFT;
     const int32_t count = (r.x >> EDGE_SHIFT) - start;
     if (count <= 0) return;
-    const int32_t recip = recip_table[static_cast<std::size_t>(
+    const int32_t recip = recips[static_cast<std::size_t>(
         std::min(count, RECIP_TABLE_SIZE - 1))]; // longer spans than the table: its last entry
     const int32_t du = wrap_mul(wrap_sub(r.u, l.u), recip) >> (SPAN_STEP_SHIFT - tex.width_shift);
     const int32_t dv = wrap_mul(wrap_sub(r.v, l.v), recip) >> (SPAN_STEP_SHIFT - tex.height_shift);
@@ -132,9 +129,9 @@ void fill_textured_row(const RasterTarget& target, const Texture& tex, int32_t r
         start = 0;
     }
     if (end <= start) return;
-    const int32_t u_mask = texel_u_mask;
-    const int32_t v_mask = texel_v_mask;
-    const int32_t row_shift = texel_row_shift;
+    const int32_t u_mask = tex.texel_u_mask;
+    const int32_t v_mask = tex.texel_v_mask;
+    const int32_t row_shift = tex.texel_row_shift;
     uint16_t* out =
         target.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(target.width);
     for (int32_t x = start; x < end; ++x) {
@@ -155,7 +152,8 @@ public:
         ClipVertex slope; // per-row slopes of x, u, v (y unused)
     };
 
-    TexturedEdges(const RasterTarget& target, const Texture& tex) : target_(target), tex_(tex) {}
+    TexturedEdges(const RasterTarget& target, const Texture& tex)
+        : target_(target), tex_(tex), recips_(recip_table()) {}
 
     static Edge start(const ClipVertex& top, const ClipVertex& end) {
         // All three start at the top vertex, no half-pixel offset.
@@ -173,7 +171,7 @@ public:
     }
     static int32_t slope_x(const Edge& edge) { return edge.slope.x; }
     void fill(int32_t row, const Edge& left, const Edge& right) const {
-        fill_textured_row(target_, tex_, row, left.at, right.at);
+        fill_textured_row(target_, tex_, recips_, row, left.at, right.at);
     }
 
 private:
@@ -184,6 +182,7 @@ private:
 
     RasterTarget target_;
     Texture tex_;
+    const RecipTable& recips_;
 };
 
 // The slot's texture, or false when it holds none that can be addressed safely.
@@ -192,11 +191,12 @@ bool texture_for(int32_t slot, Texture& tex) {
     if (!entry) return false;
     const int32_t ws = entry->width_shift;
     const int32_t hs = entry->height_shift;
-    if (ws < MIN_TEXTURE_SHIFT || ws > MAX_TEXTURE_SHIFT || hs < MIN_TEXTURE_SHIFT ||
-        hs > MAX_TEXTURE_SHIFT)
+    if (ws < TEXTURE_MIN_SHIFT || ws > TEXTURE_MAX_SHIFT || hs < TEXTURE_MIN_SHIFT ||
+        hs > TEXTURE_MAX_SHIFT)
         return false;
     if (entry->pixels.size() < std::size_t{1} << (ws + hs)) return false;
-    tex = {entry->pixels.data(), ws, hs};
+    tex = {entry->pixels.data(), ws, hs, (1 << ws) - 1, ((1 << hs) - 1) * EDGE_ONE,
+           EDGE_SHIFT - ws};
     return true;
 }
 
@@ -213,9 +213,6 @@ void rasterise_textured(std::span<const ScreenVertex* const> vertices,
     const int32_t count = clip_textured(vertices, uvs, list, target);
     if (count < 2) return;
 
-    texel_u_mask = (1 << tex.width_shift) - 1;
-    texel_v_mask = ((1 << tex.height_shift) - 1) * EDGE_ONE;
-    texel_row_shift = EDGE_SHIFT - tex.width_shift;
     TexturedEdges edges(target, tex);
     EdgeWalk(std::span<const ClipVertex>(list.data(), static_cast<std::size_t>(count)), edges)
         .run();

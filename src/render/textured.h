@@ -16,11 +16,6 @@ namespace walkers {
 
 constexpr int32_t TEXTURED_CLIP_CAPACITY = 16;
 
-// Texture addressing of the polygon being drawn, set once per polygon.
-extern int32_t texel_u_mask;
-extern int32_t texel_v_mask;
-extern int32_t texel_row_shift;
-
 void draw_textured_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                             const Vector4& uv_a, const Vector4& uv_b, const Vector4& uv_c,
                             int32_t texture);

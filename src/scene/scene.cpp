@@ -1,25 +1,27 @@
 // scene.cpp - start-up and shut-down order, the walk and the jump sequence.
 //
-// All scene state sits in one record, `scene`, which setup_scene rebuilds; the
-// three stream arrays are static storage that setup zeroes before binding, so a
-// second setup in the same process starts from the same picture as the first.
+// All scene state sits in one record, `scene`, which setup_scene resets first:
+// the walkers, the jump, the frame count and the three stream arrays (static
+// storage, zeroed before binding), so a second setup in the same process starts
+// from the same picture as the first.
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "assets/animation.h"
+#include "assets/bmp.h"
 #include "assets/file.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
-#include "assets/texture.h"
 #include "geometry/fixed.h"
 #include "geometry/matrix.h"
-#include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "render/depth.h"
 #include "render/store.h"
 #include "render/surface.h"
+#include "render/texture_table.h"
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 
 namespace walkers {
 
@@ -30,13 +32,13 @@ struct SceneState {
     std::array<Walker, WALKER_COUNT> walkers{};
     JumpSequence jump{};
     int64_t frames = 0;
+    // The storage of stream rows 0, 1 and 2.
+    std::array<Vector4, POSITION_STREAM_CAPACITY> position_items{};
+    std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items{};
+    std::array<Vector4, TEXCOORD_STREAM_CAPACITY> texcoord_items{};
 };
 
 SceneState scene;
-
-std::array<Vector4, POSITION_STREAM_CAPACITY> position_items;
-std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items;
-std::array<Vector4, TEXCOORD_STREAM_CAPACITY> texcoord_items;
 
 constexpr const char* MODEL_FILE = "mdt.txt";
 constexpr const char* ANIMATION_FILE = "an.txt";
@@ -51,13 +53,22 @@ bool enter_data_dir(const std::string& data_dir) {
     return !error;
 }
 
+// The scene's one reset, field by field: the stream arrays make the record too
+// large for a temporary on a small stack.
+void reset_scene_state() {
+    scene.active = false;
+    scene.walkers = {};
+    scene.jump = {};
+    scene.frames = 0;
+    scene.position_items.fill(Vector4{});
+    scene.colour_items.fill(Vector4{});
+    scene.texcoord_items.fill(Vector4{});
+}
+
 void bind_streams() {
-    position_items.fill(Vector4{});
-    colour_items.fill(Vector4{});
-    texcoord_items.fill(Vector4{});
-    set_position_stream(position_items);
-    set_colour_stream(colour_items);
-    set_texcoord_stream(texcoord_items);
+    set_position_stream(scene.position_items);
+    set_colour_stream(scene.colour_items);
+    set_texcoord_stream(scene.texcoord_items);
 }
 
 void load_walkers(bool with_assets) {
@@ -173,8 +184,8 @@ void step_animations() {
 } // namespace
 
 void setup_scene(WindowHost* window, const std::string& data_dir) {
-    if (scene.active) teardown_scene();
-    scene = SceneState{};
+    teardown_scene();
+    reset_scene_state();
     clear_unreadable_files();
     const bool with_assets = enter_data_dir(data_dir);
     create_frame_surface(window);
@@ -192,9 +203,8 @@ void setup_scene(WindowHost* window, const std::string& data_dir) {
         for (const char* name : START_TEXTURES)
             load_texture(name);
     }
-    // The counter starts at 0 with the program; setting it here gives every
-    // setup in one process the same texture order (walker i wears slot (i+1)%3).
-    model_load_counter = 0;
+    // clear_model_table put model_load_counter back at 0, so walker i wears
+    // texture slot (i + 1) % 3 in every setup of the process.
     load_walkers(with_assets);
     convert_colours();
     set_clear_colour(FLOOR_COLOUR[0], FLOOR_COLOUR[1], FLOOR_COLOUR[2]);
@@ -202,7 +212,6 @@ void setup_scene(WindowHost* window, const std::string& data_dir) {
 }
 
 void teardown_scene() {
-    if (!scene.active) return;
     scene.active = false;
     free_animation_table();
     free_texture_table();

@@ -7,9 +7,14 @@
 // (0, 100, 0) and back. Walkers whose model failed to load are skipped.
 //
 // Contract beyond that:
-// - Scene state (walkers, the JumpSequence, the frame count) lives in this module
-//   and is reset by setup_scene; the random generator is NOT reset by setup (call
-//   random_reset() for a known sequence).
+// - Scene state (walkers, the JumpSequence, the frame count, the stream storage)
+//   lives in this module and is reset by setup_scene, which then resets every
+//   other module in its fixed order; the random generator is NOT reset by setup
+//   (call random_reset() for a known sequence).
+// - teardown_scene releases every module in the teardown order (animations,
+//   textures, models, render store, math tables, frame surface), each through
+//   its one reset, whether or not a scene was set up; it is safe to repeat. The
+//   working directory stays where setup put it.
 // - A walker whose model slot is -1 keeps its animation -1 and its drawn
 //   direction, and is left out of the walk, the animation steps and the jump; a
 //   click that picks it still draws its random number but starts nothing.

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "options.h"
@@ -27,8 +29,20 @@ int fail(const std::string& message) {
     return EXIT_BAD_USE;
 }
 
-// Outputs are opened before setup enters the data folder, so relative names
-// stay relative to the directory the tool was started in.
+// Relative output names count from the directory the tool was started in.
+// Setup makes the data folder the working directory, so where each name points
+// is settled before it; the files themselves are opened once the scene is up.
+struct OutputFile {
+    std::string name; // as given, for messages
+    std::filesystem::path path;
+};
+
+OutputFile output_file(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(name, ec);
+    return {name, ec ? std::filesystem::path(name) : path};
+}
+
 struct Outputs {
     std::FILE* state = nullptr;
     std::FILE* bmp = nullptr;
@@ -40,18 +54,20 @@ struct Outputs {
     }
 };
 
-std::string open_outputs(const SnapshotOptions& o, Outputs& out) {
+std::string open_file(const OutputFile& file, std::FILE*& out) {
+    out = std::fopen(file.path.c_str(), "wb");
+    return out ? std::string() : "cannot write '" + file.name + "': " + std::strerror(errno);
+}
+
+std::string open_outputs(const SnapshotOptions& o, const OutputFile& state, const OutputFile& bmp,
+                         Outputs& out) {
     if (o.state_path == "-") {
         out.state = stdout;
         out.state_is_stdout = true;
     } else if (!o.state_path.empty()) {
-        out.state = std::fopen(o.state_path.c_str(), "wb");
-        if (!out.state) return "cannot write '" + o.state_path + "': " + std::strerror(errno);
+        if (std::string problem = open_file(state, out.state); !problem.empty()) return problem;
     }
-    if (!o.bmp_path.empty()) {
-        out.bmp = std::fopen(o.bmp_path.c_str(), "wb");
-        if (!out.bmp) return "cannot write '" + o.bmp_path + "': " + std::strerror(errno);
-    }
+    if (!o.bmp_path.empty()) return open_file(bmp, out.bmp);
     return {};
 }
 
@@ -115,13 +131,18 @@ int main(int argc, char** argv) {
         std::fputs(snapshot_usage().c_str(), stdout);
         return 0;
     }
-    Outputs out;
-    if (const std::string problem = open_outputs(o, out); !problem.empty()) return fail(problem);
+    const OutputFile state_file = output_file(o.state_path);
+    const OutputFile bmp_file = output_file(o.bmp_path);
 
     const std::string data_dir =
         o.data_dir ? *o.data_dir : demo_data_dir(argc > 0 ? argv[0] : nullptr);
     HeadlessHost host(o.width, o.height);
     setup_scene(&host, data_dir);
+    Outputs out;
+    if (const std::string problem = open_outputs(o, state_file, bmp_file, out); !problem.empty()) {
+        teardown_scene();
+        return fail(problem);
+    }
     bool written = run_frames(o, host, out.state);
     if (written && out.bmp) written = write_bmp(out.bmp, o.width, o.height);
     teardown_scene();

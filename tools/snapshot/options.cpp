@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "geometry/trig.h"
+#include "geometry/fixed.h"
 
 namespace walkers {
 

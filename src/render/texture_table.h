@@ -1,10 +1,15 @@
-// texture.h - the 128 texture slots and the BMP loader.
+// texture_table.h - the 128 texture slots the textured rasteriser draws from.
 //
-// load_texture reads a 4-, 8-, 16- or 32-bit BMP whose sides are powers of two
-// from 2 to 256 into RGB555 texels (rows top-down, no padding), or returns the
-// slot that already holds that name (one more reference). Returns the slot, or -1:
-// table full, name of 28 characters or more, unreadable file, refused size, or a
-// file shorter than its pixels. Other depths keep the slot with zeroed texels.
+// A texture is RGB555 texels (red in bits 10-14, green 5-9, blue 0-4), rows
+// top-down with no padding, whose sides are powers of two from 2 to 256: the
+// texel in column u of row v is pixels[(v << width_shift) + u]. A slot is named
+// by its file name (at most 27 characters, exact and case-sensitive); asking for
+// a name already held counts one more reference instead of loading again.
+// Decoding files into slots is the loaders' business (assets/bmp.h);
+// install_texture fills a slot from texels already in this format.
+//
+// Every accessor checks its slot, so a stale or out-of-range index reads as "no
+// texture" instead of reaching outside the table.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +21,10 @@ namespace walkers {
 
 constexpr int32_t TEXTURE_SLOTS = 128;
 constexpr int32_t TEXTURE_NAME_BYTES = 28;
+// Sides are 2^1 .. 2^8 texels: texels are addressed with shifts, and the
+// rasteriser's span arithmetic assumes rows of at most 256 texels.
+constexpr int32_t TEXTURE_MIN_SHIFT = 1;
+constexpr int32_t TEXTURE_MAX_SHIFT = 8;
 
 struct TextureSlot {
     int32_t index;
@@ -26,10 +35,14 @@ struct TextureSlot {
     std::vector<uint16_t> pixels;
 };
 
-void clear_texture_table();
+// The table's one reset: every slot released, every entry free.
 void free_texture_table();
+// The same reset under the name start-up uses before the first load.
+inline void clear_texture_table() {
+    free_texture_table();
+}
 const TextureSlot* texture_slot(int32_t slot); // null when free or out of range
-int32_t load_texture(const std::string& name);
+
 // Builds a slot from texels already in RGB555 (tests, generated textures);
 // returns the slot or -1.
 int32_t install_texture(const std::string& name, int32_t width_shift, int32_t height_shift,

@@ -2,8 +2,8 @@
 //
 // The table owns one record per occupied slot; a null entry is a free slot. The
 // BMP loader builds on find/claim/release, install_texture on the same three.
-// Every accessor checks its slot, so a stale or out-of-range index reads as "no
-// texture" instead of reaching outside the table.
+#include "render/texture_table.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,17 +12,11 @@
 #include <new>
 #include <string_view>
 
-#include "assets/texture.h"
-
 namespace walkers {
 
 namespace {
 
-// Sides are 2^1 .. 2^8 texels: the rasteriser addresses texels with shifts and
-// assumes rows of at most 256 texels.
-constexpr int32_t MIN_TEXTURE_SHIFT = 1;
-constexpr int32_t MAX_TEXTURE_SHIFT = 8;
-
+// The module's state: one owner per occupied slot.
 std::array<std::unique_ptr<TextureSlot>, TEXTURE_SLOTS> texture_table;
 
 bool slot_in_range(int32_t slot) {
@@ -30,7 +24,7 @@ bool slot_in_range(int32_t slot) {
 }
 
 bool shift_ok(int32_t shift) {
-    return shift >= MIN_TEXTURE_SHIFT && shift <= MAX_TEXTURE_SHIFT;
+    return shift >= TEXTURE_MIN_SHIFT && shift <= TEXTURE_MAX_SHIFT;
 }
 
 // A name fits when it and its terminator fit the record's field. A name with a
@@ -51,10 +45,6 @@ int32_t lowest_free_slot() {
 }
 
 } // namespace
-
-void clear_texture_table() {
-    free_texture_table();
-}
 
 void free_texture_table() {
     for (auto& entry : texture_table)
