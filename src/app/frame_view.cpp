@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTextOption>
 #include <algorithm>
+#include <cmath>
 
 #include "app/frame_image.h"
 
@@ -34,6 +35,16 @@ void FrameView::showFrame(const QImage& frame) {
     // Synchronous, like a block copy to the window: the frame is on screen
     // before the next one is drawn into the same memory.
     repaint();
+}
+
+void FrameView::showFrameChange(const QRect& changed) {
+    // The label shows a new rate: everything, label included, with this frame.
+    if (frame_rate_shown_ && frame_rate_ != frame_rate_painted_) {
+        repaint();
+        return;
+    }
+    const QRect area = viewRect(changed);
+    if (!area.isEmpty()) repaint(area);
 }
 
 void FrameView::dropFrame() {
@@ -66,24 +77,68 @@ void FrameView::setPaused(bool paused) {
     update();
 }
 
-void FrameView::paintEvent(QPaintEvent*) {
+// The view's logical pixels that show the frame's pixels `in_frame`, rounded
+// outwards; all of the view when the frame is shrunk (filtered) to fit.
+QRect FrameView::viewRect(const QRect& in_frame) const {
+    const FramePlacement placed = placement();
+    if (placed.factor == 0) return rect();
+    const QRect device(placed.target.topLeft() + in_frame.topLeft() * placed.factor,
+                       in_frame.size() * placed.factor);
+    return logical_rect(device, devicePixelRatioF()).toAlignedRect().intersected(rect());
+}
+
+void FrameView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintFrame(painter);
+    paintFrame(painter, event->rect());
     if (!notice_.isEmpty()) paintNotice(painter);
-    if (frame_rate_shown_)
+    if (frame_rate_shown_) {
         paintCornerLabel(painter, tr("%1 fps").arg(frame_rate_, 0, 'f', 1),
                          Qt::AlignTop | Qt::AlignRight);
+        // Only a paint of the whole view is sure to have drawn all of the label.
+        if (event->rect().contains(rect())) frame_rate_painted_ = frame_rate_;
+    }
     if (paused_) paintCornerLabel(painter, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
 }
 
-void FrameView::paintFrame(QPainter& painter) {
+// True when the frame will paint every device pixel of the view, so the floor
+// would only be painted over. With a fractional ratio the view's last device
+// pixel may be only partly covered by its logical size: always fill then.
+bool FrameView::coversView(const FramePlacement& placed) const {
+    const double ratio = devicePixelRatioF();
+    if (frame_.isNull() || ratio != std::floor(ratio)) return false;
+    return placed.target.contains(QRect(QPoint(0, 0), device_size(size(), ratio)));
+}
+
+// The frame's pixels that show inside `exposed` (logical pixels of the view),
+// so a paint of a small part copies no more than that part. A frame shrunk to
+// fit, or a fractional ratio, is drawn whole and left to the paint's clip.
+QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& exposed) const {
+    const double ratio = devicePixelRatioF();
+    if (placed.factor == 0 || ratio != std::floor(ratio)) return frame_.rect();
+    const int scale = static_cast<int>(ratio);
+    const QRect device =
+        QRect(exposed.topLeft() * scale, exposed.size() * scale).intersected(placed.target);
+    if (device.isEmpty()) return {};
+    // Offsets inside the target are never negative: division rounds down.
+    const auto in_frame = [&placed](QPoint p) {
+        const QPoint offset = p - placed.target.topLeft();
+        return QPoint(offset.x() / placed.factor, offset.y() / placed.factor);
+    };
+    return QRect(in_frame(device.topLeft()), in_frame(device.bottomRight()));
+}
+
+void FrameView::paintFrame(QPainter& painter, const QRect& exposed) {
     const FramePlacement placed = placement();
-    painter.fillRect(rect(), floor_colour());
+    if (!coversView(placed)) painter.fillRect(rect(), floor_colour()); // the margins
     if (frame_.isNull() || placed.target.isEmpty()) return;
     // Whole factors are exact with nearest-neighbour sampling; only a frame
     // shrunk below its size is filtered, so it does not lose whole rows.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.factor == 0);
-    painter.drawImage(logical_rect(placed.target, devicePixelRatioF()), frame_);
+    const QRect source = exposedSource(placed, exposed);
+    if (source.isEmpty()) return;
+    const QRect drawn(placed.target.topLeft() + source.topLeft() * std::max(placed.factor, 1),
+                      placed.factor > 0 ? source.size() * placed.factor : placed.target.size());
+    painter.drawImage(logical_rect(drawn, devicePixelRatioF()), frame_, source);
 }
 
 void FrameView::paintNotice(QPainter& painter) {

@@ -30,7 +30,10 @@ public:
     // Shows `frame` at once. The image may wrap memory owned by someone else:
     // it must stay valid until the next showFrame or dropFrame.
     void showFrame(const QImage& frame);
-    // Forgets the frame (its memory is about to go away) and paints the floor.
+    // The frame on show was redrawn inside `changed` (in frame pixels):
+    // repaints at once only the part of the view that shows it.
+    void showFrameChange(const QRect& changed);
+    // Forgets the frame and paints the floor.
     void dropFrame();
     const QImage& frame() const { return frame_; }
 
@@ -45,6 +48,7 @@ public:
     bool frameRateShown() const { return frame_rate_shown_; }
     // Painted with the next frame, so the label does not flicker on its own.
     void setFrameRate(double frames_per_second) { frame_rate_ = frames_per_second; }
+    double frameRate() const { return frame_rate_; }
     void setPaused(bool paused);
 
 signals:
@@ -55,7 +59,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void paintFrame(QPainter& painter);
+    bool coversView(const FramePlacement& placed) const;
+    QRect viewRect(const QRect& in_frame) const;
+    QRect exposedSource(const FramePlacement& placed, const QRect& exposed) const;
+    void paintFrame(QPainter& painter, const QRect& exposed);
     void paintNotice(QPainter& painter);
     void paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner);
 
@@ -64,6 +71,7 @@ private:
     QString notice_;
     bool frame_rate_shown_ = false;
     double frame_rate_ = 0.0;
+    double frame_rate_painted_ = 0.0; // the rate the label on screen shows
     bool paused_ = false;
 };
 

@@ -195,7 +195,7 @@ QString MainWindow::suggestedFramePath() const {
 }
 
 void MainWindow::saveFrame() {
-    // A copy: the surface's memory is drawn over by the next frame.
+    // A copy: the view's frame is converted over by the next one.
     const QImage frame = view_->frame().copy();
     if (frame.isNull()) {
         QMessageBox::information(this, tr("Save frame"), tr("No frame has been drawn yet."));
@@ -204,7 +204,8 @@ void MainWindow::saveFrame() {
     const QString path = ask_save_path_(suggestedFramePath());
     if (path.isEmpty()) return;
     save_folder_ = QFileInfo(path).absolutePath();
-    if (!widened_rgb888(frame).save(path, "PNG"))
+    // The frame already holds the widened colours, 8 bits a channel.
+    if (!frame.convertToFormat(QImage::Format_RGB888).save(path, "PNG"))
         QMessageBox::warning(this, tr("Save frame"), tr("Could not write %1.").arg(path));
 }
 
@@ -241,7 +242,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!torn_down_) {
-        // The view's picture wraps the surface's memory, which teardown frees.
+        // After teardown there is no frame to show: the view paints the floor.
         host_.forget_frame();
         scene_.teardown();
         torn_down_ = true;
