@@ -19,6 +19,8 @@ namespace {
 
 constexpr int32_t PRIM_KEY_FROM_TEXTURE_FIELD = 1;
 constexpr int32_t PRIM_KEY_FROM_TWO = 2;
+constexpr int32_t BUCKET_BLOCK = 16;
+static_assert(DEPTH_BUCKET_COUNT % BUCKET_BLOCK == 0 && NO_LINK == -1);
 
 // Bytes of the primitive area that hold records.
 int32_t used_bytes(const PrimitiveStore& store) {
@@ -30,7 +32,7 @@ int32_t used_bytes(const PrimitiveStore& store) {
 bool record_at(const PrimitiveStore& store, int32_t offset) {
     if (offset < 0 || offset % 4 != 0) return false;
     if (offset > used_bytes(store) - static_cast<int32_t>(sizeof(Primitive))) return false;
-    const int32_t size = primitive_at(offset).size;
+    const int32_t size = primitive_at(store, offset).size;
     if (size != TRIANGLE_RECORD_BYTES && size != QUAD_RECORD_BYTES) return false;
     return offset <= used_bytes(store) - size;
 }
@@ -164,7 +166,7 @@ void draw_primitive(const PrimitiveStore& store, const Primitive& p) {
 void draw_list(const PrimitiveStore& store, int32_t head) {
     int32_t offset = head;
     for (int32_t steps = 0; steps < store.primitive_count && record_at(store, offset); ++steps) {
-        const Primitive& p = primitive_at(offset);
+        const Primitive& p = primitive_at(store, offset);
         draw_primitive(store, p);
         offset = p.link;
     }
@@ -179,7 +181,7 @@ int32_t depth_pass() {
     // The count is read again after every record, as loaders might still append.
     for (int32_t visited = 0; visited < store->primitive_count; ++visited) {
         if (!record_at(*store, offset)) break;
-        Primitive& p = primitive_at(offset);
+        Primitive& p = primitive_at(*store, offset);
         const int32_t size = p.size;
         file_primitive(*store, p, offset);
         offset += size;
@@ -191,11 +193,19 @@ int32_t draw_buckets() {
     const PrimitiveStore* store = current_store();
     int32_t* heads = depth_buckets();
     if (!store || !heads) return 0;
-    // Bucket 0 is neither drawn nor emptied.
-    for (int32_t k = DEPTH_BUCKET_COUNT - 1; k >= 1; --k) {
-        if (heads[k] == NO_LINK) continue;
-        draw_list(*store, heads[k]);
-        heads[k] = NO_LINK;
+    // Bucket 0 is neither drawn nor emptied. Most buckets are empty: a block of
+    // them is passed over at once when all its heads are NO_LINK (all bits set,
+    // so their AND is NO_LINK only then).
+    for (int32_t block = DEPTH_BUCKET_COUNT - BUCKET_BLOCK; block >= 0; block -= BUCKET_BLOCK) {
+        int32_t all = NO_LINK;
+        for (int32_t k = block; k < block + BUCKET_BLOCK; ++k)
+            all &= heads[k];
+        if (all == NO_LINK) continue;
+        for (int32_t k = block + BUCKET_BLOCK - 1; k >= std::max(block, 1); --k) {
+            if (heads[k] == NO_LINK) continue;
+            draw_list(*store, heads[k]);
+            heads[k] = NO_LINK;
+        }
     }
     return 0;
 }

@@ -48,21 +48,6 @@ int32_t append_all(std::span<const Vector4> vectors, int32_t row) {
     return first;
 }
 
-std::byte* record_bytes(const Primitive& p) {
-    return reinterpret_cast<std::byte*>(const_cast<Primitive*>(&p));
-}
-
-// Corners of the record's layout (3 or 4), taken from its size so that a kind
-// rewritten later never moves the index arrays.
-std::size_t layout_corners(const Primitive& p) {
-    return p.size == QUAD_RECORD_BYTES ? 4 : 3;
-}
-
-int16_t* index_array(const Primitive& p, std::size_t which) {
-    std::byte* at = record_bytes(p) + sizeof(Primitive) + which * layout_corners(p) * 2;
-    return std::launder(reinterpret_cast<int16_t*>(at));
-}
-
 // base + index kept in 16 bits, as the record stores it.
 int16_t sum16(int32_t base, int16_t index) {
     return static_cast<int16_t>(static_cast<uint16_t>(wrap_add(base, index)));
@@ -155,31 +140,6 @@ void bind_store_row(std::span<Vector4> PrimitiveStore::*field, std::span<Vector4
 
 } // namespace
 
-int16_t* primitive_vertices(Primitive& p) {
-    return index_array(p, 0);
-}
-int16_t* primitive_colours(Primitive& p) {
-    return index_array(p, 1);
-}
-int16_t* primitive_texcoords(Primitive& p) {
-    return index_array(p, 2);
-}
-int16_t* primitive_spares(Primitive& p) {
-    return index_array(p, 3);
-}
-const int16_t* primitive_vertices(const Primitive& p) {
-    return index_array(p, 0);
-}
-const int16_t* primitive_colours(const Primitive& p) {
-    return index_array(p, 1);
-}
-const int16_t* primitive_texcoords(const Primitive& p) {
-    return index_array(p, 2);
-}
-const int16_t* primitive_spares(const Primitive& p) {
-    return index_array(p, 3);
-}
-
 PrimitiveStore* current_store() {
     return state.store.get();
 }
@@ -188,8 +148,7 @@ int32_t* depth_buckets() {
 }
 
 Primitive& primitive_at(int32_t offset) {
-    std::byte* at = state.store->primitives.data() + offset;
-    return *std::launder(reinterpret_cast<Primitive*>(at));
+    return primitive_at(*state.store, offset);
 }
 
 int32_t create_render_store() {

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <span>
 
 #include "geometry/fixed.h"
@@ -62,14 +63,39 @@ inline int32_t primitive_corners(const Primitive& p) {
     return p.kind & PRIM_VERTEX_COUNT_MASK;
 }
 // Index arrays of a record; the record must be a triangle or quad of the store.
-int16_t* primitive_vertices(Primitive& p);
-int16_t* primitive_colours(Primitive& p);
-int16_t* primitive_texcoords(Primitive& p);
-int16_t* primitive_spares(Primitive& p);
-const int16_t* primitive_vertices(const Primitive& p);
-const int16_t* primitive_colours(const Primitive& p);
-const int16_t* primitive_texcoords(const Primitive& p);
-const int16_t* primitive_spares(const Primitive& p);
+// Inline: the depth pass reaches them for every primitive of every frame. The
+// arrays sit by the record's size (3 or 4 corners each), so a kind rewritten
+// later never moves them.
+inline int16_t* primitive_index_array(const Primitive& p, std::size_t which) {
+    const std::size_t corners = p.size == QUAD_RECORD_BYTES ? 4 : 3;
+    auto* record = reinterpret_cast<std::byte*>(const_cast<Primitive*>(&p));
+    return std::launder(
+        reinterpret_cast<int16_t*>(record + sizeof(Primitive) + which * corners * 2));
+}
+inline int16_t* primitive_vertices(Primitive& p) {
+    return primitive_index_array(p, 0);
+}
+inline int16_t* primitive_colours(Primitive& p) {
+    return primitive_index_array(p, 1);
+}
+inline int16_t* primitive_texcoords(Primitive& p) {
+    return primitive_index_array(p, 2);
+}
+inline int16_t* primitive_spares(Primitive& p) {
+    return primitive_index_array(p, 3);
+}
+inline const int16_t* primitive_vertices(const Primitive& p) {
+    return primitive_index_array(p, 0);
+}
+inline const int16_t* primitive_colours(const Primitive& p) {
+    return primitive_index_array(p, 1);
+}
+inline const int16_t* primitive_texcoords(const Primitive& p) {
+    return primitive_index_array(p, 2);
+}
+inline const int16_t* primitive_spares(const Primitive& p) {
+    return primitive_index_array(p, 3);
+}
 
 struct VertexStream {
     int32_t count;
@@ -92,7 +118,13 @@ struct PrimitiveStore {
 PrimitiveStore* current_store();
 // Heads of the 4096 bucket lists: byte offsets into the primitive area, NO_LINK when empty.
 int32_t* depth_buckets();
-// The record at a byte offset of the primitive area.
+// The record at a byte offset of the current store's primitive area.
+inline Primitive& primitive_at(PrimitiveStore& store, int32_t offset) {
+    return *std::launder(reinterpret_cast<Primitive*>(store.primitives.data() + offset));
+}
+inline const Primitive& primitive_at(const PrimitiveStore& store, int32_t offset) {
+    return *std::launder(reinterpret_cast<const Primitive*>(store.primitives.data() + offset));
+}
 Primitive& primitive_at(int32_t offset);
 
 // Stream table, buckets, store (zero-filled); returns 0, -1 (buckets) or -2 (store).
