@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <climits>
 #include <vector>
 
 #include "fresh_state.h"
-#include "geometry/divide.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 #include "scene/snapshot.h"
@@ -299,43 +297,4 @@ TEST_F(MathTest, HugeInputsWrapInsteadOfTrapping) {
     EXPECT_EQ(sv[0].depth, -256);
     EXPECT_EQ(sv[0].x, INT32_MAX >> 2);
     project_vertices(sv, in, out);
-}
-
-// divide() against the divide instruction: every divisor the reciprocal table
-// covers and a few beyond, each with the dividends around its multiples (where
-// a reciprocal that is a little off would show first), the ends of the 32-bit
-// range and a seeded spread; plus the two cases C++ leaves undefined.
-TEST(Divide, TruncatesTowardsZeroLikeTheDivideInstruction) {
-    uint32_t seed = 12345;
-    std::vector<int32_t> spread;
-    for (int32_t i = 0; i < 64; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        spread.push_back(static_cast<int32_t>(seed));
-    }
-    int64_t checked = 0;
-    for (int32_t d = -DIVIDE_TABLE_SIZE - 2; d <= DIVIDE_TABLE_SIZE + 2; ++d) {
-        if (d == 0 || d == -1) continue;
-        std::vector<int32_t> dividends = spread;
-        for (int64_t near :
-             {int64_t{0}, int64_t{1}, int64_t{7}, int64_t{INT32_MAX} / d, int64_t{INT32_MIN} / d})
-            for (int64_t off : {-1, 0, 1})
-                for (int64_t sign : {-1, 1}) {
-                    const int64_t n = sign * near * d + off;
-                    if (n >= INT32_MIN && n <= INT32_MAX)
-                        dividends.push_back(static_cast<int32_t>(n));
-                }
-        for (int32_t n : {INT32_MAX, INT32_MAX - 1, INT32_MIN, INT32_MIN + 1, -1, 1})
-            dividends.push_back(n);
-        const Divisor divisor(d);
-        for (int32_t n : dividends) {
-            ASSERT_EQ(divide(n, d), n / d) << n << " / " << d;
-            ASSERT_EQ(divisor.divide(n), n / d) << n << " / " << d;
-            ++checked;
-        }
-    }
-    EXPECT_GT(checked, 8000 * 90);
-    EXPECT_EQ(divide(12345, 0), 0);
-    EXPECT_EQ(divide(INT32_MIN, -1), INT32_MIN);
-    EXPECT_EQ(divide(-7, -1), 7);
-    EXPECT_EQ(divide(-7, 2), -3); // towards zero, not down
 }

@@ -5,8 +5,6 @@
 // ones, and input large enough to overflow wraps instead of being undefined.
 #include "geometry/matrix.h"
 
-#include "geometry/divide.h"
-
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -182,10 +180,10 @@ int32_t project_vertices(std::span<ScreenVertex> out, std::span<const Vector4> i
             s.y = y;
             continue;
         }
-        // z + 256 is never 0 here.
-        const Divisor w(z + EYE_DISTANCE);
-        s.x = wrap_add(w.divide(x), centre_x);
-        s.y = wrap_add(w.divide(y), centre_y);
+        // |x| < 2^30 and z + 256 is never 0 here, so the division cannot trap.
+        const int32_t w = z + EYE_DISTANCE;
+        s.x = wrap_add(x / w, centre_x);
+        s.y = wrap_add(y / w, centre_y);
     }
     return 0;
 }
