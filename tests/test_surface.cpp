@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <span>
+#include <vector>
 
 #include "fresh_state.h"
 #include "geometry/fixed.h"
@@ -143,6 +144,21 @@ TEST_F(Surface, OnlyAFrameBetweenAcquireAndPresentIsShown) {
     acquire_window_dc(&window);
     present_frame();
     EXPECT_EQ(window.presented(), 1);
+}
+
+// The clear's fill: a memset where both bytes of the colour agree, a doubling
+// copy where they do not; every length, odd ones included, gets every word and
+// no word after it.
+TEST(FillWords, EveryWordTakesTheValueAndNothingAfterIt) {
+    for (uint16_t value : {uint16_t{0x0000}, uint16_t{0x4242}, uint16_t{0x0210}, uint16_t{0x7fff}})
+        for (std::size_t count : {0, 1, 2, 31, 32, 33, 63, 64, 65, 1000, 4097}) {
+            std::vector<uint16_t> words(count + 3, 0xdead);
+            fill_words(std::span(words).first(count), value);
+            for (std::size_t i = 0; i < count; ++i)
+                ASSERT_EQ(words[i], value) << "word " << i << " of " << count;
+            EXPECT_EQ(words[count], 0xdead) << count;
+            EXPECT_EQ(words[count + 2], 0xdead) << count;
+        }
 }
 
 } // namespace

@@ -123,7 +123,8 @@ void draw_flat(const PrimitiveStore& store, const Primitive& p, int32_t n) {
                        screen(store, v[3]), colour);
 }
 
-void draw_textured(const PrimitiveStore& store, const Primitive& p, int32_t n) {
+void draw_textured(const PrimitiveStore& store, const Primitive& p, int32_t n,
+                   TexturedPainter& painter) {
     const int16_t* v = primitive_vertices(p);
     const int16_t* t = primitive_texcoords(p);
     const auto uv_count = static_cast<int64_t>(store.texcoords.size());
@@ -133,14 +134,14 @@ void draw_textured(const PrimitiveStore& store, const Primitive& p, int32_t n) {
         return store.texcoords[static_cast<std::size_t>(i)];
     };
     if (n == 3)
-        draw_textured_triangle(screen(store, v[0]), screen(store, v[1]), screen(store, v[2]),
-                               uv(t[0]), uv(t[1]), uv(t[2]), p.texture);
+        painter.triangle(screen(store, v[0]), screen(store, v[1]), screen(store, v[2]), uv(t[0]),
+                         uv(t[1]), uv(t[2]), p.texture);
     else
-        draw_textured_quad(screen(store, v[0]), screen(store, v[1]), screen(store, v[2]),
-                           screen(store, v[3]), uv(t[0]), uv(t[1]), uv(t[2]), uv(t[3]), p.texture);
+        painter.quad(screen(store, v[0]), screen(store, v[1]), screen(store, v[2]),
+                     screen(store, v[3]), uv(t[0]), uv(t[1]), uv(t[2]), uv(t[3]), p.texture);
 }
 
-void draw_primitive(const PrimitiveStore& store, const Primitive& p) {
+void draw_primitive(const PrimitiveStore& store, const Primitive& p, TexturedPainter& painter) {
     // A quad code on a triangle record would read past its vertex words.
     const int32_t layout = p.size == QUAD_RECORD_BYTES ? 4 : 3;
     switch (p.kind & PRIM_TYPE_MASK) {
@@ -151,10 +152,10 @@ void draw_primitive(const PrimitiveStore& store, const Primitive& p) {
         if (layout == 4) draw_flat(store, p, 4);
         break;
     case PRIM_TEXTURED_TRIANGLE:
-        draw_textured(store, p, 3);
+        draw_textured(store, p, 3, painter);
         break;
     case PRIM_TEXTURED_QUAD:
-        if (layout == 4) draw_textured(store, p, 4);
+        if (layout == 4) draw_textured(store, p, 4, painter);
         break;
     default:
         break; // filed, but nothing to draw
@@ -163,11 +164,11 @@ void draw_primitive(const PrimitiveStore& store, const Primitive& p) {
 
 // Follows one list from its head. A list never holds more records than the
 // store, so the step bound only matters for damaged links.
-void draw_list(const PrimitiveStore& store, int32_t head) {
+void draw_list(const PrimitiveStore& store, int32_t head, TexturedPainter& painter) {
     int32_t offset = head;
     for (int32_t steps = 0; steps < store.primitive_count && record_at(store, offset); ++steps) {
         const Primitive& p = primitive_at(store, offset);
-        draw_primitive(store, p);
+        draw_primitive(store, p, painter);
         offset = p.link;
     }
 }
@@ -193,6 +194,8 @@ int32_t draw_buckets() {
     const PrimitiveStore* store = current_store();
     int32_t* heads = depth_buckets();
     if (!store || !heads) return 0;
+    // Nothing draws into the surface or changes the textures but the painter.
+    TexturedPainter painter;
     // Bucket 0 is neither drawn nor emptied. Most buckets are empty: a block of
     // them is passed over at once when all its heads are NO_LINK (all bits set,
     // so their AND is NO_LINK only then).
@@ -203,7 +206,7 @@ int32_t draw_buckets() {
         if (all == NO_LINK) continue;
         for (int32_t k = block + BUCKET_BLOCK - 1; k >= std::max(block, 1); --k) {
             if (heads[k] == NO_LINK) continue;
-            draw_list(*store, heads[k]);
+            draw_list(*store, heads[k], painter);
             heads[k] = NO_LINK;
         }
     }

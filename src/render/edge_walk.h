@@ -23,6 +23,11 @@
 //   void step(Edge&);                                  // values += slopes
 //   int32_t slope_x(const Edge&);
 //   void fill(int32_t row, const Edge& left, const Edge& right);
+//   // fill rows row, row + 1, ... while row <= last_row (at least one), each
+//   // followed by a step of both edges; returns the row after the last:
+//   int32_t fill_rows(int32_t row, int32_t last_row, Edge& left, Edge& right);
+// fill_rows is where nearly all rows go, so a policy can keep the two edges
+// and everything its spans need in locals for the whole run of rows.
 #pragma once
 
 #include <cstddef>
@@ -31,35 +36,38 @@
 
 namespace walkers {
 
-template <typename Policy> class EdgeWalk {
+// Extent: the list's length when it is known at compile time (a polygon that
+// skipped the clip passes), so that the loops over it unroll.
+template <typename Policy, std::size_t Extent = std::dynamic_extent> class EdgeWalk {
 public:
     using Vertex = typename Policy::Vertex;
     using Edge = typename Policy::Edge;
 
-    EdgeWalk(std::span<const Vertex> list, Policy& policy)
-        : list_(list), last_(static_cast<int32_t>(list.size()) - 1), policy_(policy) {}
+    EdgeWalk(std::span<const Vertex, Extent> list, Policy& policy) : list_(list), policy_(policy) {}
 
     void run() {
-        if (last_ < 1) return; // fewer than two vertices: nothing to walk
+        if (last() < 1) return; // fewer than two vertices: nothing to walk
         const int32_t top = top_vertex();
-        end_[0] = top + 1 > last_ ? 0 : top + 1;
-        end_[1] = top - 1 < 0 ? last_ : top - 1;
+        end_[0] = top + 1 > last() ? 0 : top + 1;
+        end_[1] = top - 1 < 0 ? last() : top - 1;
         for (int32_t e = 0; e < 2; ++e)
             edge_[e] = policy_.start(at(top), at(end_[e]));
         // Equal slopes make edge 0 the left one.
         left_ = policy_.slope_x(edge_[1]) < policy_.slope_x(edge_[0]) ? 1 : 0;
         right_ = 1 - left_;
         row_ = at(top).y;
-        for (int32_t step = 0; step < last_; ++step)
+        for (int32_t step = 0; step < last(); ++step)
             walk_step();
     }
 
 private:
+    // A constant when the extent is.
+    int32_t last() const { return static_cast<int32_t>(list_.size()) - 1; }
     const Vertex& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
 
     int32_t top_vertex() const {
         int32_t top = 0;
-        for (int32_t i = 1; i <= last_; ++i)
+        for (int32_t i = 1; i <= last(); ++i)
             if (at(i).y < at(top).y) top = i; // only a strictly smaller y replaces it
         return top;
     }
@@ -73,12 +81,7 @@ private:
             fill();
             policy_.step(edge_[e]);
         } else {
-            do {
-                fill();
-                policy_.step(edge_[left_]);
-                policy_.step(edge_[right_]);
-                ++row_;
-            } while (row_ <= y_end);
+            row_ = policy_.fill_rows(row_, y_end, edge_[left_], edge_[right_]);
             if (at(end_[1 - e]).y == y_end) turn_corner(1 - e);
         }
         turn_corner(e);
@@ -87,14 +90,13 @@ private:
     void turn_corner(int32_t e) {
         const int32_t old_end = end_[e];
         int32_t next = old_end + (e == 0 ? 1 : -1);
-        if (next < 0) next = last_;
-        if (next > last_) next = 0;
+        if (next < 0) next = last();
+        if (next > last()) next = 0;
         end_[e] = next;
         policy_.turn(edge_[e], at(old_end), at(next));
     }
 
-    std::span<const Vertex> list_;
-    int32_t last_;
+    std::span<const Vertex, Extent> list_;
     Policy& policy_;
     int32_t end_[2] = {0, 0};
     Edge edge_[2] = {};

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstring>
 
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
 #include "render/raster.h"
+#include "render/span_fill.h"
 #include "render/surface.h"
 
 namespace walkers {
@@ -46,9 +46,8 @@ ClipPoint cross_x(ClipPoint i, ClipPoint o, int32_t limit) {
 // Where it meets y = B; here the y difference is made one larger in magnitude.
 ClipPoint cross_y(ClipPoint i, ClipPoint o, int32_t limit) {
     const int32_t b = boundary(o.y, limit);
-    const int32_t dy = wrap_sub(i.y, o.y);
-    const int32_t d = i.y >= o.y ? wrap_add(dy, 1) : wrap_sub(dy, 1);
-    const int32_t m = safe_div(wrap_mul(wrap_sub(i.x, o.x), EDGE_ONE), d);
+    const int32_t m =
+        safe_div(wrap_mul(wrap_sub(i.x, o.x), EDGE_ONE), widened_difference(i.y, o.y));
     return {wrap_add(o.x, wrap_mul(wrap_sub(b, o.y), m) >> EDGE_SHIFT), b};
 }
 
@@ -80,7 +79,8 @@ void fill_row(const RasterTarget& target, int32_t row, int32_t xl, int32_t xr, i
     if (end <= start) return;
     const std::size_t row_start =
         static_cast<std::size_t>(row) * static_cast<std::size_t>(target.width);
-    fill_span(target.pixels + row_start + static_cast<std::size_t>(start), end - start, colour);
+    fill_colour(target.memory(), row_start + static_cast<std::size_t>(start),
+                static_cast<std::size_t>(end - start), static_cast<uint16_t>(colour));
 }
 
 // The flat edge: its x and x slope, both 8.8.
@@ -105,6 +105,21 @@ public:
     void fill(int32_t row, const Edge& left, const Edge& right) const {
         fill_row(target_, row, left.x, right.x, colour_);
     }
+    int32_t fill_rows(int32_t row, int32_t last_row, Edge& left, Edge& right) const {
+        const RasterTarget target = target_;
+        const int32_t colour = colour_;
+        Edge l = left;
+        Edge r = right;
+        do {
+            fill_row(target, row, l.x, r.x, colour);
+            step(l);
+            step(r);
+            ++row;
+        } while (row <= last_row);
+        left = l;
+        right = r;
+        return row;
+    }
 
 private:
     static int32_t slope(const ClipPoint& a, const ClipPoint& b) {
@@ -115,17 +130,45 @@ private:
     int32_t colour_;
 };
 
-void draw_flat(std::span<const ScreenVertex* const> vertices, int32_t colour) {
+// The core for a vertex count known at compile time (3 or 4) or not: see
+// rasterise in textured.cpp, which this follows.
+template <std::size_t Extent>
+void rasterise(std::span<const ScreenVertex* const, Extent> vertices, int32_t colour,
+               ClipRoute route) {
     const RasterTarget target = raster_target();
     if (!target.pixels) return;
+    const ClipShape shape = route == ClipRoute::AlwaysClip || vertices.size() < 3
+                                ? ClipShape::Crossing
+                                : clip_shape(vertices, target);
+    if (shape == ClipShape::Outside) return;
+    FlatEdges edges(target, colour);
+    if constexpr (Extent != std::dynamic_extent) {
+        if (shape == ClipShape::Inside) {
+            std::array<ClipPoint, Extent> list;
+            turn_by_two(Extent, [&](std::size_t i, std::size_t k) {
+                list[i] = {vertices[k]->x, vertices[k]->y};
+            });
+            EdgeWalk<FlatEdges, Extent>(list, edges).run();
+            return;
+        }
+    }
     std::array<ClipPoint, FLAT_CLIP_FINAL_CAPACITY> list;
     const int32_t n = clip_to_limits(vertices, list, target.clip_width, target.clip_height);
     if (n < 2) return;
-    FlatEdges edges(target, colour);
     EdgeWalk(std::span<const ClipPoint>(list.data(), static_cast<std::size_t>(n)), edges).run();
 }
 
 } // namespace
+
+void rasterise_flat(std::span<const ScreenVertex* const> vertices, int32_t colour,
+                    ClipRoute route) {
+    if (vertices.size() == 3)
+        rasterise(vertices.first<3>(), colour, route);
+    else if (vertices.size() == 4)
+        rasterise(vertices.first<4>(), colour, route);
+    else
+        rasterise(vertices, colour, route);
+}
 
 int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out) {
     return clip_to_limits(vertices, out, clip_width(), clip_height());
@@ -134,36 +177,28 @@ int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<Cl
 // The denominator counts the rows the edge covers, both end rows included, so a
 // horizontal edge gets its whole x difference as slope and no division meets 0.
 int32_t edge_slope(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    const int32_t dy = wrap_sub(y1, y0);
-    const int32_t rows = y1 >= y0 ? wrap_add(dy, 1) : wrap_sub(dy, 1);
-    return safe_div(wrap_mul(wrap_sub(x1, x0), EDGE_ONE), rows);
+    return safe_div(wrap_mul(wrap_sub(x1, x0), EDGE_ONE), widened_difference(y1, y0));
 }
 
-// Two pixels per 32-bit store (the colour in both halves, so byte order does not
-// matter), then one 16-bit store for an odd count. memcpy keeps the word stores
-// legal at addresses that are only 2-byte aligned.
+// Only the colour's low 16 bits count.
 void fill_span(uint16_t* pixels, int32_t count, int32_t colour) {
     if (count <= 0) return;
-    const auto pixel = static_cast<uint16_t>(colour); // only the low 16 bits count
-    const uint32_t pair = uint32_t{pixel} << 16 | pixel;
-    const int32_t pairs = count / 2;
-    for (int32_t i = 0; i < pairs; ++i)
-        std::memcpy(pixels + 2 * i, &pair, sizeof pair);
-    if (count & 1) pixels[count - 1] = pixel;
+    const auto n = static_cast<std::size_t>(count);
+    fill_colour_narrow({pixels, n}, 0, n, static_cast<uint16_t>(colour));
 }
 
 void draw_flat_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                         int32_t colour) {
     if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill
     const ScreenVertex* vertices[] = {&a, &b, &c};
-    draw_flat(vertices, colour);
+    rasterise<3>(vertices, colour, ClipRoute::Automatic);
 }
 
 void draw_flat_quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                     const ScreenVertex& d, int32_t colour) {
     if (a.y == b.y && b.y == c.y && c.y == d.y) return;
     const ScreenVertex* vertices[] = {&a, &b, &c, &d};
-    draw_flat(vertices, colour);
+    rasterise<4>(vertices, colour, ClipRoute::Automatic);
 }
 
 } // namespace walkers

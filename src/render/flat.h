@@ -11,6 +11,7 @@
 #include <span>
 
 #include "geometry/fixed.h"
+#include "render/raster.h"
 
 namespace walkers {
 
@@ -27,6 +28,9 @@ void draw_flat_triangle(const ScreenVertex& a, const ScreenVertex& b, const Scre
                         int32_t colour);
 void draw_flat_quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                     const ScreenVertex& d, int32_t colour);
+// The core both entries share (n = vertices.size(), 3 or 4).
+void rasterise_flat(std::span<const ScreenVertex* const> vertices, int32_t colour,
+                    ClipRoute route = ClipRoute::Automatic);
 
 // Clips the polygon into `out` and returns the number of vertices written; input
 // that would overrun either list is cut short at its capacity.

@@ -77,5 +77,7 @@ void clip_to_surface();
 void set_clip_limits(int32_t width, int32_t height);
 void set_clear_colour(int32_t r, int32_t g, int32_t b);
 void clear_frame_surface();
+// Every word of `words` becomes `value`, at about the speed of a memset.
+void fill_words(std::span<uint16_t> words, uint16_t value);
 
 } // namespace walkers

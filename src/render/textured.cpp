@@ -6,6 +6,11 @@
 // by the edge difference times recip_table[count], i.e. divided by count + 1
 // without a division per span. The power-of-two masks wrap every texel index
 // into the texture, so the per-pixel loop needs no bounds test.
+//
+// Walker faces are small: a polygon covers a dozen rows of a few pixels each,
+// so the work per polygon and per row is what counts. A polygon wholly inside
+// the clip rectangle skips the clip passes (whose result for it is known), and
+// a run of rows keeps the two edges and the span values in locals.
 #include "render/textured.h"
 
 #include <algorithm>
@@ -16,6 +21,7 @@
 #include "render/clip_pass.h"
 #include "render/edge_walk.h"
 #include "render/raster.h"
+#include "render/span_fill.h"
 #include "render/texture_table.h"
 
 namespace walkers {
@@ -33,25 +39,6 @@ struct ClipVertex {
     int32_t u;
     int32_t v;
 };
-
-// The texture of the polygon being drawn, with its addressing values: a texel
-// index is ((v & texel_v_mask) >> texel_row_shift) + ((u >> 8) & texel_u_mask)
-// for u and v in texel units with 8 fraction bits.
-struct Texture {
-    const uint16_t* texels;
-    int32_t width_shift;
-    int32_t height_shift;
-    int32_t texel_u_mask;    // 2^ws - 1
-    int32_t texel_v_mask;    // (2^hs - 1) * 256
-    int32_t texel_row_shift; // 8 - ws
-};
-
-// d with one added to its magnitude: the rows (or columns) an edge covers,
-// both ends included; never 0 for ends inside the clip rectangle.
-int32_t widened(int32_t to, int32_t from) {
-    const int32_t d = wrap_sub(to, from);
-    return to >= from ? wrap_add(d, 1) : wrap_sub(d, 1);
-}
 
 // Per-row (or per-column) 8.8 slope of one coordinate over the widened distance.
 int32_t slope(int32_t to, int32_t from, int32_t d) {
@@ -71,7 +58,7 @@ int32_t boundary(int32_t coordinate, int32_t limit) {
 // interpolated along it; always computed from the outside end.
 ClipVertex cross_x(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
     const int32_t b = boundary(o.x, limit);
-    const int32_t d = widened(i.x, o.x);
+    const int32_t d = widened_difference(i.x, o.x);
     const int32_t t = wrap_sub(b, o.x);
     return {b, moved(o.y, t, slope(i.y, o.y, d)), moved(o.u, t, slope(i.u, o.u, d)),
             moved(o.v, t, slope(i.v, o.v, d))};
@@ -79,10 +66,15 @@ ClipVertex cross_x(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
 
 ClipVertex cross_y(const ClipVertex& i, const ClipVertex& o, int32_t limit) {
     const int32_t b = boundary(o.y, limit);
-    const int32_t d = widened(i.y, o.y);
+    const int32_t d = widened_difference(i.y, o.y);
     const int32_t t = wrap_sub(b, o.y);
     return {moved(o.x, t, slope(i.x, o.x, d)), b, moved(o.u, t, slope(i.u, o.u, d)),
             moved(o.v, t, slope(i.v, o.v, d))};
+}
+
+ClipVertex clip_vertex(std::span<const ScreenVertex* const> vertices,
+                       std::span<const Vector4* const> uvs, std::size_t i) {
+    return {vertices[i]->x, vertices[i]->y, uvs[i]->x, uvs[i]->y};
 }
 
 int32_t clip_textured(std::span<const ScreenVertex* const> vertices,
@@ -93,11 +85,7 @@ int32_t clip_textured(std::span<const ScreenVertex* const> vertices,
     const int32_t ly = target.clip_height;
     const auto n = static_cast<int32_t>(std::min<std::size_t>(vertices.size(), INT32_MAX));
     const int32_t m = clip_pass(
-        n,
-        [&](int32_t k) {
-            const auto i = static_cast<std::size_t>(k);
-            return ClipVertex{vertices[i]->x, vertices[i]->y, uvs[i]->x, uvs[i]->y};
-        },
+        n, [&](int32_t k) { return clip_vertex(vertices, uvs, static_cast<std::size_t>(k)); },
         // x < 0 and x > clip_width in one unsigned compare.
         [&](const ClipVertex& p) { return static_cast<uint32_t>(p.x) > static_cast<uint32_t>(lx); },
         [&](const ClipVertex& i, const ClipVertex& o) { return cross_x(i, o, lx); }, first);
@@ -107,39 +95,48 @@ int32_t clip_textured(std::span<const ScreenVertex* const> vertices,
         [&](const ClipVertex& i, const ClipVertex& o) { return cross_y(i, o, ly); }, out);
 }
 
+// What every span of the polygon needs.
+struct SpanContext {
+    std::span<uint16_t> memory; // the surface's pixels and the slack after them
+    int32_t width;
+    int32_t height;
+    TextureAddress tex;
+    const int32_t* recips;
+};
+
+// Where the two edges are on a row: x, u and v of each, 8.8.
+struct RowEnds {
+    int32_t xl, ul, vl;
+    int32_t xr, ur, vr;
+};
+
 // One span [xl >> 8, xr >> 8) of texels. du and dv come from the uncut count so
 // that cutting the span to the surface changes no pixel's texel: a cut start
-// only advances u and v past the skipped pixels.
-void fill_textured_row(const RasterTarget& target, const Texture& tex, const RecipTable& recips,
-                       int32_t row, const ClipVertex& l, const ClipVertex& r) {
-    if (row < 0 || row >= target.height) return; // row clip_height, rows below a flat bottom
-    int32_t start = l.x >> EDGE_SHIFT;
-    const int32_t count = (r.x >> EDGE_SHIFT) - start;
+// only advances u and v past the skipped pixels. Rows outside the surface (row
+// clip_height, rows below a flat bottom) are not written.
+inline void fill_textured_row(const SpanContext& c, int32_t row, const RowEnds& e) {
+    if (row < 0 || row >= c.height) return;
+    int32_t start = e.xl >> EDGE_SHIFT;
+    const int32_t count = (e.xr >> EDGE_SHIFT) - start;
     if (count <= 0) return;
-    const int32_t recip = recips[static_cast<std::size_t>(
-        std::min(count, RECIP_TABLE_SIZE - 1))]; // longer spans than the table: its last entry
-    const int32_t du = wrap_mul(wrap_sub(r.u, l.u), recip) >> (SPAN_STEP_SHIFT - tex.width_shift);
-    const int32_t dv = wrap_mul(wrap_sub(r.v, l.v), recip) >> (SPAN_STEP_SHIFT - tex.height_shift);
-    int32_t u = wrap_shl(l.u, tex.width_shift) >> EDGE_SHIFT;
-    int32_t v = wrap_shl(l.v, tex.height_shift) >> EDGE_SHIFT;
-    const int32_t end = std::min(start + count, target.width);
+    // Spans longer than the table take its last entry.
+    const int32_t recip = c.recips[std::min(count, RECIP_TABLE_SIZE - 1)];
+    const int32_t du =
+        wrap_mul(wrap_sub(e.ur, e.ul), recip) >> (SPAN_STEP_SHIFT - c.tex.width_shift);
+    const int32_t dv =
+        wrap_mul(wrap_sub(e.vr, e.vl), recip) >> (SPAN_STEP_SHIFT - c.tex.height_shift);
+    int32_t u = wrap_shl(e.ul, c.tex.width_shift) >> EDGE_SHIFT;
+    int32_t v = wrap_shl(e.vl, c.tex.height_shift) >> EDGE_SHIFT;
+    const int32_t end = std::min(start + count, c.width);
     if (start < 0) {
         u = wrap_add(u, wrap_mul(du, -start));
         v = wrap_add(v, wrap_mul(dv, -start));
         start = 0;
     }
     if (end <= start) return;
-    const int32_t u_mask = tex.texel_u_mask;
-    const int32_t v_mask = tex.texel_v_mask;
-    const int32_t row_shift = tex.texel_row_shift;
-    uint16_t* out =
-        target.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(target.width);
-    for (int32_t x = start; x < end; ++x) {
-        const int32_t index = ((v & v_mask) >> row_shift) + ((u >> EDGE_SHIFT) & u_mask);
-        out[x] = tex.texels[index];
-        u = wrap_add(u, du);
-        v = wrap_add(v, dv);
-    }
+    const std::size_t row_start = static_cast<std::size_t>(row) * static_cast<std::size_t>(c.width);
+    fill_texels(c.memory, row_start + static_cast<std::size_t>(start),
+                static_cast<std::size_t>(end - start), c.tex.texels, {u, v, du, dv});
 }
 
 // The textured edge: x, u and v with their per-row slopes, all 8.8. Each slope
@@ -152,8 +149,7 @@ public:
         ClipVertex slope; // per-row slopes of x, u, v (y unused)
     };
 
-    TexturedEdges(const RasterTarget& target, const Texture& tex)
-        : target_(target), tex_(tex), recips_(recip_table()) {}
+    explicit TexturedEdges(const SpanContext& context) : context_(context) {}
 
     static Edge start(const ClipVertex& top, const ClipVertex& end) {
         // All three start at the top vertex, no half-pixel offset.
@@ -164,29 +160,44 @@ public:
     static void turn(Edge& edge, const ClipVertex& from, const ClipVertex& to) {
         edge.slope = slopes(from, to);
     }
-    static void step(Edge& edge) {
-        edge.at.x = wrap_add(edge.at.x, edge.slope.x);
-        edge.at.u = wrap_add(edge.at.u, edge.slope.u);
-        edge.at.v = wrap_add(edge.at.v, edge.slope.v);
-    }
+    static void step(Edge& edge) { advance(edge.at, edge.slope); }
     static int32_t slope_x(const Edge& edge) { return edge.slope.x; }
     void fill(int32_t row, const Edge& left, const Edge& right) const {
-        fill_textured_row(target_, tex_, recips_, row, left.at, right.at);
+        fill_textured_row(context_, row, ends(left.at, right.at));
+    }
+    int32_t fill_rows(int32_t row, int32_t last_row, Edge& left, Edge& right) const {
+        RowEnds e = ends(left.at, right.at);
+        const RowEnds step = ends(left.slope, right.slope);
+        do {
+            fill_textured_row(context_, row, e);
+            e = {wrap_add(e.xl, step.xl), wrap_add(e.ul, step.ul), wrap_add(e.vl, step.vl),
+                 wrap_add(e.xr, step.xr), wrap_add(e.ur, step.ur), wrap_add(e.vr, step.vr)};
+            ++row;
+        } while (row <= last_row);
+        left.at = {e.xl, 0, e.ul, e.vl};
+        right.at = {e.xr, 0, e.ur, e.vr};
+        return row;
     }
 
 private:
+    static RowEnds ends(const ClipVertex& left, const ClipVertex& right) {
+        return {left.x, left.u, left.v, right.x, right.u, right.v};
+    }
     static ClipVertex slopes(const ClipVertex& a, const ClipVertex& b) {
-        const int32_t d = widened(b.y, a.y);
+        const int32_t d = widened_difference(b.y, a.y);
         return {slope(b.x, a.x, d), 0, slope(b.u, a.u, d), slope(b.v, a.v, d)};
     }
+    static void advance(ClipVertex& at, const ClipVertex& by) {
+        at.x = wrap_add(at.x, by.x);
+        at.u = wrap_add(at.u, by.u);
+        at.v = wrap_add(at.v, by.v);
+    }
 
-    RasterTarget target_;
-    Texture tex_;
-    const RecipTable& recips_;
+    SpanContext context_;
 };
 
 // The slot's texture, or false when it holds none that can be addressed safely.
-bool texture_for(int32_t slot, Texture& tex) {
+bool texture_for(int32_t slot, TextureAddress& tex) {
     const TextureSlot* entry = texture_slot(slot);
     if (!entry) return false;
     const int32_t ws = entry->width_shift;
@@ -195,45 +206,102 @@ bool texture_for(int32_t slot, Texture& tex) {
         hs > TEXTURE_MAX_SHIFT)
         return false;
     if (entry->pixels.size() < std::size_t{1} << (ws + hs)) return false;
-    tex = {entry->pixels.data(), ws, hs, (1 << ws) - 1, ((1 << hs) - 1) * EDGE_ONE,
-           EDGE_SHIFT - ws};
+    tex = {
+        {entry->pixels.data(), (1 << ws) - 1, ((1 << hs) - 1) * EDGE_ONE, EDGE_SHIFT - ws}, ws, hs};
     return true;
 }
 
 } // namespace
 
-void rasterise_textured(std::span<const ScreenVertex* const> vertices,
-                        std::span<const Vector4* const> uvs, int32_t texture) {
-    Texture tex{};
-    if (!texture_for(texture, tex)) return;
-    const RasterTarget target = raster_target();
-    if (!target.pixels) return;
-    if (uvs.size() != vertices.size()) return; // every vertex needs its u and v
-    std::array<ClipVertex, TEXTURED_CLIP_CAPACITY> list;
-    const int32_t count = clip_textured(vertices, uvs, list, target);
-    if (count < 2) return;
+TexturedPainter::TexturedPainter() : target_(raster_target()), recips_(recip_table().data()) {}
 
-    TexturedEdges edges(target, tex);
+const TextureAddress* TexturedPainter::texture(int32_t slot) {
+    if (slot != slot_) {
+        slot_ = slot;
+        usable_ = texture_for(slot, texture_);
+    }
+    return usable_ ? &texture_ : nullptr;
+}
+
+// The core for a vertex count known at compile time (3 or 4) or not. A polygon
+// that clip_shape finds inside the clip rectangle is walked from its vertices
+// turned by two, with a list of that fixed length; any other goes through the
+// clip passes.
+template <std::size_t Extent>
+void TexturedPainter::rasterise(std::span<const ScreenVertex* const, Extent> vertices,
+                                std::span<const Vector4* const, Extent> uvs, int32_t slot,
+                                ClipRoute route) {
+    if (!target_.pixels) return;
+    const TextureAddress* tex = texture(slot);
+    if (!tex) return;
+    if (uvs.size() != vertices.size()) return; // every vertex needs its u and v
+    const ClipShape shape = route == ClipRoute::AlwaysClip || vertices.size() < 3
+                                ? ClipShape::Crossing
+                                : clip_shape(vertices, target_);
+    if (shape == ClipShape::Outside) return;
+    TexturedEdges edges({target_.memory(), target_.width, target_.height, *tex, recips_});
+    if constexpr (Extent != std::dynamic_extent) {
+        if (shape == ClipShape::Inside) {
+            std::array<ClipVertex, Extent> list;
+            turn_by_two(Extent, [&](std::size_t i, std::size_t k) {
+                list[i] = clip_vertex(vertices, uvs, k);
+            });
+            EdgeWalk<TexturedEdges, Extent>(list, edges).run();
+            return;
+        }
+    }
+    std::array<ClipVertex, TEXTURED_CLIP_CAPACITY> list;
+    const int32_t count = clip_textured(vertices, uvs, list, target_);
+    if (count < 2) return;
     EdgeWalk(std::span<const ClipVertex>(list.data(), static_cast<std::size_t>(count)), edges)
         .run();
+}
+
+void TexturedPainter::polygon(std::span<const ScreenVertex* const> vertices,
+                              std::span<const Vector4* const> uvs, int32_t texture,
+                              ClipRoute route) {
+    if (uvs.size() != vertices.size()) return;
+    if (vertices.size() == 3)
+        rasterise(vertices.first<3>(), uvs.first<3>(), texture, route);
+    else if (vertices.size() == 4)
+        rasterise(vertices.first<4>(), uvs.first<4>(), texture, route);
+    else
+        rasterise(vertices, uvs, texture, route);
+}
+
+void TexturedPainter::triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                               const Vector4& uv_a, const Vector4& uv_b, const Vector4& uv_c,
+                               int32_t texture) {
+    if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill
+    const ScreenVertex* vertices[] = {&a, &b, &c};
+    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c};
+    rasterise<3>(vertices, uvs, texture, ClipRoute::Automatic);
+}
+
+void TexturedPainter::quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                           const ScreenVertex& d, const Vector4& uv_a, const Vector4& uv_b,
+                           const Vector4& uv_c, const Vector4& uv_d, int32_t texture) {
+    if (a.y == b.y && b.y == c.y && c.y == d.y) return;
+    const ScreenVertex* vertices[] = {&a, &b, &c, &d};
+    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c, &uv_d};
+    rasterise<4>(vertices, uvs, texture, ClipRoute::Automatic);
+}
+
+void rasterise_textured(std::span<const ScreenVertex* const> vertices,
+                        std::span<const Vector4* const> uvs, int32_t texture, ClipRoute route) {
+    TexturedPainter().polygon(vertices, uvs, texture, route);
 }
 
 void draw_textured_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                             const Vector4& uv_a, const Vector4& uv_b, const Vector4& uv_c,
                             int32_t texture) {
-    if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill
-    const ScreenVertex* vertices[] = {&a, &b, &c};
-    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c};
-    rasterise_textured(vertices, uvs, texture);
+    TexturedPainter().triangle(a, b, c, uv_a, uv_b, uv_c, texture);
 }
 
 void draw_textured_quad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                         const ScreenVertex& d, const Vector4& uv_a, const Vector4& uv_b,
                         const Vector4& uv_c, const Vector4& uv_d, int32_t texture) {
-    if (a.y == b.y && b.y == c.y && c.y == d.y) return;
-    const ScreenVertex* vertices[] = {&a, &b, &c, &d};
-    const Vector4* uvs[] = {&uv_a, &uv_b, &uv_c, &uv_d};
-    rasterise_textured(vertices, uvs, texture);
+    TexturedPainter().quad(a, b, c, d, uv_a, uv_b, uv_c, uv_d, texture);
 }
 
 } // namespace walkers

@@ -1,0 +1,176 @@
+// span_fill.h - one span of pixels: the rasterisers' inner loops.
+//
+// A span is pixels[start, start + count) of the whole surface. A colour span
+// takes one colour. A texel span takes, at pixel i (from 0), the texel at
+//     ((v_i & v_mask) >> row_shift) + ((u_i >> 8) & u_mask),
+// with u_i = u + i * du and v_i = v + i * dv in wrapping 32-bit arithmetic (u
+// and v are texel columns and rows with 8 fraction bits). The masks wrap every
+// index into the texture, so no pixel needs a bounds test.
+//
+// Each kind has two fills that give exactly the same pixels. The narrow one
+// goes pixel by pixel. The wide one goes eight pixels at a time, texel indices
+// in 16-bit lanes: the masks keep no bit of u or v above bit 15, and the low 16
+// bits of a sum or product depend only on the low 16 bits of its operands. Its
+// last group of eight is merged with the pixels already there, so it writes
+// nothing new past the span; it reads and rewrites up to seven pixels after the
+// span, which must exist (the frame surface keeps SPAN_SLACK words after its
+// last pixel for this).
+//
+// fill_colour takes the wide fill wherever the words after the span exist;
+// fill_texels only for long spans (WIDE_TEXEL_SPAN), where it pays. Otherwise
+// they go narrow.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "geometry/fixed.h"
+
+namespace walkers {
+
+constexpr std::size_t SPAN_GROUP = 8;
+constexpr std::size_t SPAN_SLACK = SPAN_GROUP - 1;
+
+struct TexelSource {
+    const uint16_t* texels; // 2^ws x 2^hs, row-major
+    int32_t u_mask;         // 2^ws - 1
+    int32_t v_mask;         // (2^hs - 1) * 256
+    int32_t row_shift;      // 8 - ws
+};
+
+// Where u and v start and how they step from pixel to pixel.
+struct TexelStep {
+    int32_t u;
+    int32_t v;
+    int32_t du;
+    int32_t dv;
+};
+
+namespace span_detail {
+
+// Eight 16-bit lanes. The compiler maps them to the machine's vector
+// registers, or to plain words where it has none; the results are the same.
+using Lanes = uint16_t __attribute__((vector_size(16)));
+static_assert(sizeof(Lanes) == SPAN_GROUP * sizeof(uint16_t));
+
+constexpr Lanes LANE_NUMBERS = {0, 1, 2, 3, 4, 5, 6, 7};
+
+inline Lanes load_group(const uint16_t* at) {
+    Lanes group;
+    std::memcpy(&group, at, sizeof group);
+    return group;
+}
+
+inline void store_group(uint16_t* at, Lanes group) {
+    std::memcpy(at, &group, sizeof group);
+}
+
+// The first `count` lanes of `fresh`, the rest of what `at` holds already.
+inline void store_first(uint16_t* at, Lanes fresh, std::size_t count) {
+    const Lanes take = __builtin_convertvector(LANE_NUMBERS < static_cast<uint16_t>(count), Lanes);
+    const Lanes kept = load_group(at);
+    store_group(at, (fresh & take) | (kept & ~take));
+}
+
+inline uint16_t low_16_bits(int32_t value) {
+    return static_cast<uint16_t>(value);
+}
+
+} // namespace span_detail
+
+inline void fill_texels_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                               const TexelSource& source, const TexelStep& step) {
+    const uint16_t* texels = source.texels;
+    const int32_t u_mask = source.u_mask;
+    const int32_t v_mask = source.v_mask;
+    const int32_t row_shift = source.row_shift;
+    int32_t u = step.u;
+    int32_t v = step.v;
+    uint16_t* out = pixels.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = texels[((v & v_mask) >> row_shift) + ((u >> 8) & u_mask)];
+        u = wrap_add(u, step.du);
+        v = wrap_add(v, step.dv);
+    }
+}
+
+inline void fill_texels_wide(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                             const TexelSource& source, const TexelStep& step) {
+    using namespace span_detail;
+    Lanes u = low_16_bits(step.u) + LANE_NUMBERS * low_16_bits(step.du);
+    Lanes v = low_16_bits(step.v) + LANE_NUMBERS * low_16_bits(step.dv);
+    const uint16_t u_mask = low_16_bits(source.u_mask);
+    const uint16_t v_mask = low_16_bits(source.v_mask);
+    const int32_t row_shift = source.row_shift;
+    const uint16_t* texels = source.texels;
+    const auto group_at = [&] {
+        const Lanes index = ((v & v_mask) >> row_shift) + ((u >> 8) & u_mask);
+        return Lanes{texels[index[0]], texels[index[1]], texels[index[2]], texels[index[3]],
+                     texels[index[4]], texels[index[5]], texels[index[6]], texels[index[7]]};
+    };
+    uint16_t* out = pixels.data() + start;
+    if (count > SPAN_GROUP) {
+        const uint16_t du_group = low_16_bits(wrap_mul(step.du, static_cast<int32_t>(SPAN_GROUP)));
+        const uint16_t dv_group = low_16_bits(wrap_mul(step.dv, static_cast<int32_t>(SPAN_GROUP)));
+        for (; count > SPAN_GROUP; count -= SPAN_GROUP, out += SPAN_GROUP) {
+            store_group(out, group_at());
+            u += du_group;
+            v += dv_group;
+        }
+    }
+    store_first(out, group_at(), count);
+}
+
+inline void fill_colour_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                               uint16_t colour) {
+    uint16_t* out = pixels.data() + start;
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = colour;
+}
+
+// One colour needs no merging past a group: a span of a group or more ends
+// with a whole group stored over the end of the one before.
+inline void fill_colour_wide(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                             uint16_t colour) {
+    using namespace span_detail;
+    const Lanes group = Lanes{} + colour;
+    uint16_t* out = pixels.data() + start;
+    if (count < SPAN_GROUP) {
+        store_first(out, group, count);
+        return;
+    }
+    for (std::size_t done = 0; done + SPAN_GROUP < count; done += SPAN_GROUP)
+        store_group(out + done, group);
+    store_group(out + count - SPAN_GROUP, group);
+}
+
+// Whether the wide fill may run: the last group it touches lies in `pixels`.
+inline bool wide_fill_fits(std::span<uint16_t> pixels, std::size_t start, std::size_t count) {
+    const std::size_t groups = (count + SPAN_GROUP - 1) / SPAN_GROUP;
+    return start <= pixels.size() && groups * SPAN_GROUP <= pixels.size() - start;
+}
+
+// The wide texel fill pays on long spans, where the lanes' speed counts. On
+// a walker's spans of a few pixels setting up the lanes costs what the pixels
+// do, so they go pixel by pixel.
+constexpr std::size_t WIDE_TEXEL_SPAN = 4 * SPAN_GROUP;
+
+inline void fill_texels(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                        const TexelSource& source, const TexelStep& step) {
+    if (count >= WIDE_TEXEL_SPAN && wide_fill_fits(pixels, start, count))
+        fill_texels_wide(pixels, start, count, source, step);
+    else
+        fill_texels_narrow(pixels, start, count, source, step);
+}
+
+inline void fill_colour(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                        uint16_t colour) {
+    if (wide_fill_fits(pixels, start, count))
+        fill_colour_wide(pixels, start, count, colour);
+    else
+        fill_colour_narrow(pixels, start, count, colour);
+}
+
+} // namespace walkers
