@@ -115,27 +115,31 @@ int32_t matrix_rotation(FixedMatrix& out, const Vector4& angles) {
     return 0;
 }
 
+// S x (R x T) written out: S is diagonal, T the identity with a translation
+// row, and R keeps column 3 at (0, 0, 0, 1024). Every term the full products
+// would add for a zero entry is (0 * x) >> 10 = 0, so these are the same
+// values, product for product, without the 128 multiplications.
 int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vector4& angles,
                        const Vector4& scale) {
-    FixedMatrix t;
-    matrix_identity(t);
-    t.m[3][0] = wrap_shl(translation.x, FIXED_SHIFT);
-    t.m[3][1] = wrap_shl(translation.y, FIXED_SHIFT);
-    t.m[3][2] = wrap_shl(translation.z, FIXED_SHIFT);
-
     FixedMatrix r;
     const int32_t result = matrix_rotation(r, angles);
-
-    FixedMatrix s;
-    matrix_identity(s);
-    s.m[0][0] = wrap_shl(scale.x, FIXED_SHIFT);
-    s.m[1][1] = wrap_shl(scale.y, FIXED_SHIFT);
-    s.m[2][2] = wrap_shl(scale.z, FIXED_SHIFT);
-
-    // R x T first, then S in front: the rounding of the result depends on this order.
-    FixedMatrix tmp;
-    matrix_multiply(tmp, r, t);
-    matrix_multiply(out, s, tmp);
+    const Fixed t[3] = {wrap_shl(translation.x, FIXED_SHIFT), wrap_shl(translation.y, FIXED_SHIFT),
+                        wrap_shl(translation.z, FIXED_SHIFT)};
+    const Fixed s[4] = {wrap_shl(scale.x, FIXED_SHIFT), wrap_shl(scale.y, FIXED_SHIFT),
+                        wrap_shl(scale.z, FIXED_SHIFT), FIXED_ONE};
+    // R x T: the rotation's entries each taken through x 1024 >> 10, and the
+    // translation row taken through 1024 x t >> 10.
+    FixedMatrix rt{};
+    for (int32_t row = 0; row < 3; ++row)
+        for (int32_t col = 0; col < 3; ++col)
+            rt.m[row][col] = fixed_mul(r.m[row][col], FIXED_ONE);
+    for (int32_t col = 0; col < 3; ++col)
+        rt.m[3][col] = fixed_mul(FIXED_ONE, t[col]);
+    rt.m[3][3] = fixed_mul(FIXED_ONE, FIXED_ONE);
+    // S x (R x T): each row scaled by its diagonal entry.
+    for (int32_t row = 0; row < 4; ++row)
+        for (int32_t col = 0; col < 4; ++col)
+            out.m[row][col] = fixed_mul(s[row], rt.m[row][col]);
     return result;
 }
 
