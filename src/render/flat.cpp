@@ -72,7 +72,9 @@ int32_t clip_to_limits(std::span<const ScreenVertex* const> vertices, std::span<
 // Fills the span [xl >> 8, xr >> 8) of one row, cut to the surface. Rows outside
 // it (row clip_height, the left-over rows below a flat bottom) are skipped here
 // so the walk itself runs exactly as for a taller surface.
-void fill_row(const RasterTarget& target, int32_t row, int32_t xl, int32_t xr, int32_t colour) {
+// Inlined by force, for the reason fill_textured_row is (textured.cpp).
+[[gnu::always_inline]] inline void fill_row(const RasterTarget& target, int32_t row, int32_t xl,
+                                            int32_t xr, int32_t colour) {
     if (row < 0 || row >= target.height) return;
     const int32_t start = std::max(xl >> EDGE_SHIFT, 0);
     const int32_t end = std::min(xr >> EDGE_SHIFT, target.width);

@@ -114,7 +114,10 @@ struct RowEnds {
 // that cutting the span to the surface changes no pixel's texel: a cut start
 // only advances u and v past the skipped pixels. Rows outside the surface (row
 // clip_height, rows below a flat bottom) are not written.
-inline void fill_textured_row(const SpanContext& c, int32_t row, const RowEnds& e) {
+// Inlined into the run of rows by force: compilers keep it out for its size,
+// and a call per row of a few pixels costs as much as the row.
+[[gnu::always_inline]] inline void fill_textured_row(const SpanContext& c, int32_t row,
+                                                     const RowEnds& e) {
     if (row < 0 || row >= c.height) return;
     int32_t start = e.xl >> EDGE_SHIFT;
     const int32_t count = (e.xr >> EDGE_SHIFT) - start;
