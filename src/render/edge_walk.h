@@ -56,8 +56,8 @@ public:
         left_ = policy_.slope_x(edge_[1]) < policy_.slope_x(edge_[0]) ? 1 : 0;
         right_ = 1 - left_;
         row_ = at(top).y;
-        for (int32_t step = 0; step < last(); ++step)
-            walk_step();
+        for (int32_t step = 1; step <= last(); ++step)
+            walk_step(step == last());
     }
 
 private:
@@ -74,14 +74,18 @@ private:
 
     void fill() { policy_.fill(row_, edge_[left_], edge_[right_]); }
 
-    void walk_step() {
+    // After the last step's rows nothing reads the edges again, so the moves and
+    // corners that would follow them (each corner three divisions) are left out.
+    void walk_step(bool last_step) {
         const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0;
         const int32_t y_end = at(end_[e]).y;
         if (row_ == y_end) {
             fill();
+            if (last_step) return;
             policy_.step(edge_[e]);
         } else {
             row_ = policy_.fill_rows(row_, y_end, edge_[left_], edge_[right_]);
+            if (last_step) return;
             if (at(end_[1 - e]).y == y_end) turn_corner(1 - e);
         }
         turn_corner(e);
