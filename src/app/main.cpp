@@ -1,11 +1,11 @@
 // main.cpp - the walkers desktop demo.
 //
 // Reads the command line first (--help and --version need no display), finds
-// the asset folder (--data, else the first "data" holding mdt.txt in the
-// working directory or beside the executable), opens the window "TEST" and
-// runs frames until Escape, the Quit command or closing the window. Exit
-// status: 0 for all of these; 1 when there is no display to open the window on;
-// 2 for a bad command line.
+// the asset folder (--data, else the first folder holding mdt.txt of "data" in
+// the working directory, "data" beside the executable and the installed one),
+// opens the window "TEST" and runs frames until Escape, the Quit command or
+// closing the window. Exit status: 0 for all of these; 1 when there is no
+// display to open the window on; 2 for a bad command line.
 //
 // --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
 // quits after N frames and prints the frames per second: for measuring.
