@@ -2,10 +2,23 @@
 # share/walkers/data, manual pages in share/man/man1, the README, the licence
 # and the changelog in share/doc/walkers. Included by the top-level CMakeLists.
 
-# Manual pages are installed compressed with gzip -9n: smallest, and with no
-# name or time stamp in the header, so every build gives the same bytes.
+# Manual pages and the changelog are installed compressed with gzip -9n:
+# smallest, and no name or time stamp in the header, so every build gives the
+# same bytes.
 find_program(WALKERS_GZIP gzip REQUIRED)
 set(WALKERS_MAN_DIR ${CMAKE_BINARY_DIR}/man)
+
+# walkers_gzip(<target> <file>): the target <target>, built by default, makes
+# <file>.gz from <file>.
+function(walkers_gzip target file)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${file}.gz
+        COMMAND ${WALKERS_GZIP} -9n -c ${file} > ${file}.gz
+        DEPENDS ${file}
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${file}.gz)
+endfunction()
 
 # walkers_install_program(<target>): installs the program <target> into bin,
 # with its manual page: <target>.1.in beside the calling CMakeLists.txt, its
@@ -19,12 +32,7 @@ function(walkers_install_program target)
     endif()
     set(page ${WALKERS_MAN_DIR}/${target}.1)
     configure_file(${template} ${page} @ONLY)
-    add_custom_command(OUTPUT ${page}.gz
-        COMMAND ${WALKERS_GZIP} -9n -c ${page} > ${page}.gz
-        DEPENDS ${page}
-        COMMENT "Compressing the manual page ${target}.1"
-        VERBATIM)
-    add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
+    walkers_gzip(${target}-man ${page})
 
     install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -32,4 +40,17 @@ function(walkers_install_program target)
 endfunction()
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The licence under the name Debian gives it.
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+
+# The changelog, in Debian's format; its newest entry must be this version.
+set(changelog ${CMAKE_SOURCE_DIR}/packaging/changelog)
+file(STRINGS ${changelog} newest_entry LIMIT_COUNT 1)
+if(NOT newest_entry MATCHES "^walkers \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "${changelog} begins with '${newest_entry}': add an entry for "
+                        "walkers ${PROJECT_VERSION} at its top")
+endif()
+configure_file(${changelog} ${CMAKE_BINARY_DIR}/changelog COPYONLY)
+walkers_gzip(walkers-changelog ${CMAKE_BINARY_DIR}/changelog)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION ${CMAKE_INSTALL_DOCDIR})
