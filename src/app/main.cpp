@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
         return EXIT_NO_DISPLAY;
     }
     QApplication app(argc, argv);
+    // Desktops match the window to the installed entry (its name and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("walkers"));
     QApplication::setQuitOnLastWindowClosed(false); // the frame loop decides when to end
 
     walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);
