@@ -17,6 +17,7 @@
 #include "scene/data_dir.h"
 #include "scene/scene.h"
 #include "scene/snapshot.h"
+#include "walkers_version.h"
 
 namespace {
 
@@ -129,6 +130,10 @@ int main(int argc, char** argv) {
     const SnapshotOptions& o = parsed.options;
     if (o.help) {
         std::fputs(snapshot_usage().c_str(), stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::puts("walkers-snapshot " WALKERS_VERSION);
         return 0;
     }
     const OutputFile state_file = output_file(o.state_path);
