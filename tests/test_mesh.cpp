@@ -327,14 +327,14 @@ TEST_F(Mesh, TexturedFacesUsePerCornerTexcoordsWhenThePayloadHoldsThem) {
     EXPECT_EQ(f[3].colour, (std::vector<int16_t>{0, 0, 0, 0}));
 }
 
-TEST_F(Mesh, FacesWithIndicesOutsideTheMeshAreDropped) {
+TEST_F(Mesh, FacesWithVertexIndicesOutsideTheMeshAreDropped) {
     pad_positions(10);
     load(MeshFile()
              .faces(CHUNK_TRIANGLES, 3, {0, 1, 2}) // before any positions
              .positions({0, 0, 0, 1, 0, 0, 1, 1, 0})
              .faces(CHUNK_TRIANGLES, 3, {0, 1, 3, 0, 1, 2, -1, 0, 1})
              .texcoords({0, 0, 1, 1})
-             .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 0}, {0, 1, 1, 0, 1, 2})
+             .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 3}, {0, 1, 1, 0, 1, 2})
              .file());
     const auto f = faces();
     ASSERT_EQ(f.size(), 2u);
@@ -343,6 +343,57 @@ TEST_F(Mesh, FacesWithIndicesOutsideTheMeshAreDropped) {
     EXPECT_EQ(f[1].vertex, (std::vector<int16_t>{10, 11, 12}));
     EXPECT_EQ(f[1].kind, 0x213);
     EXPECT_EQ(f[1].texcoord, (std::vector<int16_t>{4, 5, 5}));
+}
+
+// Only an index that drawing the face reads can drop it. Texcoord indices count
+// from the latest texcoords chunk (from 0 before any) and only textured faces
+// read them, so they drop a face only when base + index leaves the stream.
+TEST_F(Mesh, TexcoordIndicesDropOnlyTexturedFacesAndOnlyOutsideTheStream) {
+    const auto shape = [] { return MeshFile().positions({0, 0, 0, 1, 0, 0, 1, 1, 0}); };
+    const auto textured = [&] {
+        return shape().texcoords({0, 0, 1, 1}).names(1, {"skin.bmp"}).select(0);
+    };
+    struct Case {
+        const char* what;
+        MeshFile file;
+        std::vector<Face> drawn; // kind, texture, vertex, texcoord
+    };
+    const std::vector<Case> cases = {
+        {"flat, texcoord indices before any texcoords chunk",
+         shape().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {7, 8, 9}),
+         {{0x213, 0, {0, 1, 2}, {7, 8, 9}, {}}}},
+        {"flat, texcoord indices far outside the stream",
+         shape().faces(CHUNK_TEXTURED_QUADS, 4, {0, 1, 2, 2}, {5000, -3, 0, 1}),
+         {{0x214, 0, {0, 1, 2, 2}, {5000, -3, 0, 1}, {}}}},
+        {"textured, past the latest chunk but inside the stream",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1, 5}),
+         {{0x21b, 0, {0, 1, 2}, {4, 5, 9}, {}}}},
+        {"textured, the last entry of the stream",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {1195, 0, 1}),
+         {{0x21b, 0, {0, 1, 2}, {1199, 4, 5}, {}}}},
+        {"textured, one past the stream", //
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1196, 1}),
+         {}},
+        {"textured, before the stream's start",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 0}, {-5, 0, 1, 0, 1, 0}),
+         {{0x21b, 0, {2, 1, 0}, {4, 5, 4}, {}}}},
+    };
+    const uint16_t texel[4] = {};
+    for (const Case& c : cases) {
+        walkers::testing::reset_all_modules();
+        bind_streams();
+        ASSERT_EQ(install_texture("skin.bmp", 1, 1, texel), 0);
+        model = create_model_slot(1);
+        load(c.file.file());
+        const auto f = faces();
+        ASSERT_EQ(f.size(), c.drawn.size()) << c.what;
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            EXPECT_EQ(f[i].kind, c.drawn[i].kind) << c.what;
+            EXPECT_EQ(f[i].texture, c.drawn[i].texture) << c.what;
+            EXPECT_EQ(f[i].vertex, c.drawn[i].vertex) << c.what;
+            EXPECT_EQ(f[i].texcoord, c.drawn[i].texcoord) << c.what;
+        }
+    }
 }
 
 TEST_F(Mesh, PlainChunkOfMoreThan256FacesIsSkipped) {

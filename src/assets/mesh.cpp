@@ -10,9 +10,14 @@
 // - positions and texcoords: only whole records inside the payload are read; a
 //   count below 1 appends nothing (the mesh range becomes empty); an append the
 //   stream has no room for ends the chunk, and the range covers what fitted.
-// - faces: a face with a vertex index outside the latest positions chunk (or a
-//   per-corner texcoord index outside the latest texcoords chunk) is dropped,
-//   the others are kept; so faces before any positions chunk are all dropped.
+// - faces: a face is dropped only when an index its drawing reads falls outside
+//   the storage it indexes, and its neighbours are kept. A vertex index must lie
+//   inside the latest positions chunk, so faces before any positions chunk are
+//   all dropped. A per-corner texcoord index counts from the latest texcoords
+//   chunk (from 0 before any) and only a textured face reads it: such a face is
+//   dropped when base + index falls outside the texcoord stream's storage (the
+//   emitter refuses it). An index past the latest chunk but inside the stream is
+//   drawn, and a flat face is drawn whatever its texcoord indices say.
 //   A plain face chunk of more than 256 faces is skipped whole.
 // - floats: scaled as an exact double product, truncated toward zero; non-finite
 //   values become 0 and values beyond int32 are clamped to its range.
@@ -136,14 +141,19 @@ void read_texcoords(MeshState& mesh, const Chunk& chunk) {
     }
 }
 
-// Reads `corners` int16 indices starting at word `first`; false when any of them
-// lies outside 0 .. limit - 1.
-bool read_indices(std::span<const uint8_t> payload, std::size_t first, int32_t corners,
-                  int32_t limit, std::array<int16_t, 4>& out) {
+// Reads `corners` int16 indices starting at word `first`.
+void read_indices(std::span<const uint8_t> payload, std::size_t first, int32_t corners,
+                  std::array<int16_t, 4>& out) {
+    for (int32_t j = 0; j < corners; ++j)
+        out[static_cast<std::size_t>(j)] =
+            read_i16(payload, 2 * (first + static_cast<std::size_t>(j)));
+}
+
+// Whether all `corners` indices lie inside 0 .. limit - 1.
+bool indices_inside(const std::array<int16_t, 4>& indices, int32_t corners, int32_t limit) {
     for (int32_t j = 0; j < corners; ++j) {
-        const int16_t index = read_i16(payload, 2 * (first + static_cast<std::size_t>(j)));
+        const int16_t index = indices[static_cast<std::size_t>(j)];
         if (index < 0 || index >= limit) return false;
-        out[static_cast<std::size_t>(j)] = index;
     }
     return true;
 }
@@ -165,9 +175,8 @@ void plain_faces(const MeshState& mesh, const Chunk& chunk, int32_t corners) {
     const auto n = static_cast<std::size_t>(corners);
     for (int32_t f = 0; f < faces; ++f) {
         std::array<int16_t, 4> vertex{};
-        if (!read_indices(chunk.payload, static_cast<std::size_t>(f) * n, corners,
-                          mesh.vertex_count, vertex))
-            continue;
+        read_indices(chunk.payload, static_cast<std::size_t>(f) * n, corners, vertex);
+        if (!indices_inside(vertex, corners, mesh.vertex_count)) continue;
         EmitArgs args;
         args.vertex_base = mesh.vertex_base;
         args.texcoord_base = mesh.corner_base;
@@ -183,6 +192,7 @@ void plain_faces(const MeshState& mesh, const Chunk& chunk, int32_t corners) {
 // CHUNK_TEXTURED_TRIANGLES / CHUNK_TEXTURED_QUADS: count x corners vertex
 // indices, then, when the payload holds them, as many texcoord indices relative
 // to the latest texcoords chunk. Without them every corner takes texcoord 0.
+// The emitter refuses a textured face whose texcoords lie outside the stream.
 void textured_faces(const MeshState& mesh, const Chunk& chunk, int32_t corners) {
     if (chunk.count <= 0) return;
     const auto n = static_cast<std::size_t>(corners);
@@ -193,10 +203,9 @@ void textured_faces(const MeshState& mesh, const Chunk& chunk, int32_t corners) 
         const std::size_t first = static_cast<std::size_t>(f) * n;
         std::array<int16_t, 4> vertex{};
         std::array<int16_t, 4> texcoord{};
-        if (!read_indices(chunk.payload, first, corners, mesh.vertex_count, vertex)) continue;
-        if (per_corner &&
-            !read_indices(chunk.payload, words + first, corners, mesh.texcoord_count, texcoord))
-            continue;
+        read_indices(chunk.payload, first, corners, vertex);
+        if (!indices_inside(vertex, corners, mesh.vertex_count)) continue;
+        if (per_corner) read_indices(chunk.payload, words + first, corners, texcoord);
         EmitArgs args;
         args.vertex_base = mesh.vertex_base;
         args.vertex_indices = std::span<const int16_t>(vertex).first(n);

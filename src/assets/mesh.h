@@ -8,8 +8,10 @@
 // Plain faces take texture model_load_counter and the corner texcoords; textured
 // faces take the selected texture (-1, flat, before any selection) and, when the
 // payload holds a second index list after the vertex indices, per-corner indices
-// into the latest texcoords chunk. Chunks and faces that break the format's
-// limits are skipped; nothing is read outside `data`.
+// counted from the start of the latest texcoords chunk. Chunks that break the
+// format's limits are skipped, and faces whose drawing would read outside the
+// mesh's positions or the texcoord stream are dropped; nothing is read outside
+// `data`.
 #pragma once
 
 #include <cstdint>

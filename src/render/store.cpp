@@ -80,11 +80,19 @@ struct FaceValues {
     int16_t spare[4] = {};
 };
 
+// Whether the record will be drawn textured, and so read its texcoords: the
+// textured bit is set for a texture slot, or by the caller's flags.
+bool reads_texcoords(const EmitArgs& a) {
+    return a.texture != -1 || (a.flags & PRIM_TEXTURED_BIT) != 0;
+}
+
 // Reads the next face's values from the lists (cursors advance only on
-// success). False when a list runs short or an index leaves its array.
+// success). False when a list runs short or an index the record's drawing reads
+// leaves its array; a flat record keeps its texcoords as given, unread.
 bool gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
                  std::size_t& colour_pos, FaceValues& face) {
     const PrimitiveStore& store = *state.store;
+    const bool check_texcoords = reads_texcoords(a);
     if (a.vertex_indices.size() < list_pos + corners) return false;
     if (!a.texcoord_indices.empty() && a.texcoord_indices.size() < list_pos + corners) return false;
     if (!a.spare_indices.empty() && a.spare_indices.size() < list_pos + corners) return false;
@@ -93,7 +101,8 @@ bool gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
         if (!in_range(face.vertex[j], SCREEN_VERTEX_CAPACITY)) return false;
         if (!a.texcoord_indices.empty()) {
             face.texcoord[j] = sum16(a.texcoord_base, a.texcoord_indices[list_pos + j]);
-            if (!in_range(face.texcoord[j], static_cast<int64_t>(store.texcoords.size())))
+            if (check_texcoords &&
+                !in_range(face.texcoord[j], static_cast<int64_t>(store.texcoords.size())))
                 return false;
         }
         if (!a.spare_indices.empty())

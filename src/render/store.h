@@ -7,8 +7,8 @@
 // texture coordinates (row 2); their arrays belong to whoever binds them.
 //
 // Capacities are hard limits: an append or emission that does not fit, or a
-// record whose indices would point outside the screen-vertex array, the
-// texcoord stream or the colour table, is refused and written nowhere.
+// record whose drawing would read outside the screen-vertex array, the texcoord
+// stream or the colour table, is refused and written nowhere.
 #pragma once
 
 #include <array>
@@ -124,9 +124,10 @@ int32_t append_texcoords(std::span<const Vector4> vectors);
 // (quads: four) per face; an empty texcoord/colour/spare list means none. texture
 // is a slot, or -1 for a flat face. Sums with the bases are kept in 16 bits.
 // A face that would not fit, whose lists run short, or whose final indices fall
-// outside the ScreenVertex array, the bound texcoord stream (when a texcoord list
-// is given) or the colour table ends the call: it and the faces after it are not
-// written, the ones before it stay.
+// outside the ScreenVertex array, the colour table or (for a textured record,
+// the only kind that reads them) the bound texcoord stream ends the call: it and
+// the faces after it are not written, the ones before it stay. A flat record
+// stores its texcoord sums as given.
 struct EmitArgs {
     int32_t vertex_base = 0;
     int32_t texcoord_base = 0;
