@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace walkers {
 
@@ -31,7 +32,7 @@ constexpr int16_t CHUNK_SELECT_TEXTURE = 107;
 constexpr int32_t MESH_MAX_PLAIN_FACES = 256;
 constexpr int32_t MESH_MAX_TEXTURE_NAMES = 64;
 
-// data: the file's bytes. Returns 0.
-int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data);
+// data: the file's bytes; file: its name, for problem reports. Returns 0.
+int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data, std::string_view file = {});
 
 } // namespace walkers

@@ -87,40 +87,48 @@ bool reads_texcoords(const EmitArgs& a) {
 }
 
 // Reads the next face's values from the lists (cursors advance only on
-// success). False when a list runs short or an index the record's drawing reads
-// leaves its array; a flat record keeps its texcoords as given, unread.
-bool gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
-                 std::size_t& colour_pos, FaceValues& face) {
+// success). Stops at a list that runs short or an index the record's drawing
+// reads that leaves its array; a flat record keeps its texcoords as given,
+// unread. `corner` is set to the corner whose index broke the face.
+EmitStop gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
+                     std::size_t& colour_pos, FaceValues& face, int32_t& corner) {
     const PrimitiveStore& store = *state.store;
     const bool check_texcoords = reads_texcoords(a);
-    if (a.vertex_indices.size() < list_pos + corners) return false;
-    if (!a.texcoord_indices.empty() && a.texcoord_indices.size() < list_pos + corners) return false;
-    if (!a.spare_indices.empty() && a.spare_indices.size() < list_pos + corners) return false;
+    if (a.vertex_indices.size() < list_pos + corners) return EmitStop::list_short;
+    if (!a.texcoord_indices.empty() && a.texcoord_indices.size() < list_pos + corners)
+        return EmitStop::list_short;
+    if (!a.spare_indices.empty() && a.spare_indices.size() < list_pos + corners)
+        return EmitStop::list_short;
     for (std::size_t j = 0; j < corners; ++j) {
+        corner = static_cast<int32_t>(j);
         face.vertex[j] = sum16(a.vertex_base, a.vertex_indices[list_pos + j]);
-        if (!in_range(face.vertex[j], SCREEN_VERTEX_CAPACITY)) return false;
+        if (!in_range(face.vertex[j], SCREEN_VERTEX_CAPACITY)) return EmitStop::vertex_outside;
         if (!a.texcoord_indices.empty()) {
             face.texcoord[j] = sum16(a.texcoord_base, a.texcoord_indices[list_pos + j]);
             if (check_texcoords &&
                 !in_range(face.texcoord[j], static_cast<int64_t>(store.texcoords.size())))
-                return false;
+                return EmitStop::texcoord_outside;
         }
         if (!a.spare_indices.empty())
             face.spare[j] = sum16(a.spare_base, a.spare_indices[list_pos + j]);
     }
+    corner = -1;
     std::size_t colour_words = 0;
     if (a.texture == -1) colour_words = (a.flags & PRIM_VERTEX_COLOURS) ? corners : 1;
     // Without a colour list the colour words stay 0 and nothing is consumed.
     if (!a.colour_indices.empty() && colour_words > 0) {
-        if (a.colour_indices.size() < colour_pos + colour_words) return false;
+        if (a.colour_indices.size() < colour_pos + colour_words) return EmitStop::list_short;
         for (std::size_t j = 0; j < colour_words; ++j) {
             face.colour[j] = sum16(a.colour_base, a.colour_indices[colour_pos + j]);
-            if (!in_range(face.colour[j], COLOUR_TABLE_ENTRIES)) return false;
+            if (!in_range(face.colour[j], COLOUR_TABLE_ENTRIES)) {
+                corner = static_cast<int32_t>(j);
+                return EmitStop::colour_outside;
+            }
         }
         colour_pos += colour_words;
     }
     list_pos += corners;
-    return true;
+    return EmitStop::none;
 }
 
 void write_record(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners,
@@ -146,16 +154,26 @@ void write_record(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t co
 
 // Shared body of emit_triangles and emit_quads; stops at the first face that
 // cannot be stored, keeping the ones already written.
-void emit_faces(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners) {
-    if (!state.store) return;
+EmitResult emit_faces(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners) {
+    EmitResult result;
+    if (!state.store) {
+        result.stop = a.count > 0 ? EmitStop::no_room : EmitStop::none;
+        return result;
+    }
     std::size_t list_pos = 0;
     std::size_t colour_pos = 0;
     for (int32_t t = 0; t < a.count; ++t) {
-        if (state.store->write_cursor > PRIMITIVE_BYTES - bytes) return;
+        if (state.store->write_cursor > PRIMITIVE_BYTES - bytes) {
+            result.stop = EmitStop::no_room;
+            return result;
+        }
         FaceValues face;
-        if (!gather_face(a, corners, list_pos, colour_pos, face)) return;
+        result.stop = gather_face(a, corners, list_pos, colour_pos, face, result.corner);
+        if (result.stop != EmitStop::none) return result;
         write_record(a, type, bytes, corners, face);
+        ++result.written;
     }
+    return result;
 }
 
 void bind_store_row(std::span<Vector4> PrimitiveStore::*field, std::span<Vector4> items) {
@@ -278,12 +296,23 @@ int32_t append_texcoords(std::span<const Vector4> vectors) {
     return append_all(vectors, STREAM_TEXCOORDS);
 }
 
-void emit_triangles(const EmitArgs& args) {
-    emit_faces(args, PRIM_FLAT_TRIANGLE, TRIANGLE_RECORD_BYTES, 3);
+EmitResult emit_triangles(const EmitArgs& args) {
+    return emit_faces(args, PRIM_FLAT_TRIANGLE, TRIANGLE_RECORD_BYTES, 3);
 }
 
-void emit_quads(const EmitArgs& args) {
-    emit_faces(args, PRIM_FLAT_QUAD, QUAD_RECORD_BYTES, 4);
+EmitResult emit_quads(const EmitArgs& args) {
+    return emit_faces(args, PRIM_FLAT_QUAD, QUAD_RECORD_BYTES, 4);
+}
+
+StoreUse store_use() {
+    if (!state.store) return {};
+    return {stream_count(STREAM_POSITIONS), stream_count(STREAM_TEXCOORDS),
+            state.store->primitive_count, state.store->write_cursor};
+}
+
+StoreUse operator-(const StoreUse& a, const StoreUse& b) {
+    return {a.positions - b.positions, a.texcoords - b.texcoords, a.primitives - b.primitives,
+            a.primitive_bytes - b.primitive_bytes};
 }
 
 std::span<uint16_t> convert_colours() {

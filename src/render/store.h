@@ -141,8 +141,34 @@ struct EmitArgs {
     int32_t count = 0;
     int32_t flags = 0;
 };
-void emit_triangles(const EmitArgs& args);
-void emit_quads(const EmitArgs& args);
+// What a call wrote, and why it stopped early: `stop` names the first refused
+// face's problem and `corner` the corner whose index broke it (-1 when none did).
+enum class EmitStop : uint8_t {
+    none,
+    no_room,        // the primitive area is full, or there is no store
+    list_short,     // an index list holds fewer indices than the faces need
+    vertex_outside, // outside the ScreenVertex array
+    texcoord_outside,
+    colour_outside,
+};
+struct EmitResult {
+    int32_t written = 0;
+    EmitStop stop = EmitStop::none;
+    int32_t corner = -1;
+};
+EmitResult emit_triangles(const EmitArgs& args);
+EmitResult emit_quads(const EmitArgs& args);
+
+// What the loaded geometry takes of the store so far: the items of rows 0 and 2,
+// and the records and bytes of the primitive area. Zero without a store.
+struct StoreUse {
+    int32_t positions = 0;
+    int32_t texcoords = 0;
+    int32_t primitives = 0;
+    int32_t primitive_bytes = 0;
+};
+StoreUse store_use();
+StoreUse operator-(const StoreUse& a, const StoreUse& b);
 
 // colour_table[k] from row-1 item k (top five bits of each component).
 std::span<uint16_t> convert_colours();

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <string>
 
+#include "render/store.h"
 #include "render/surface.h"
 
 namespace walkers {
@@ -103,9 +104,9 @@ void random_reset(); // state back to 1
 
 // data_dir: the folder made the working directory ("data" for the demo); an empty
 // string leaves the working directory as it is. A folder that cannot be entered
-// is not fatal, but nothing is loaded: the scene runs with no walkers. Setup
-// clears unreadable_files() first, so afterwards it names the files this setup
-// could not read.
+// is not fatal, but nothing is loaded: the scene runs with no walkers. What the
+// loaders meet in the files goes to the diagnostics listener, if one is attached
+// (assets/diagnostics.h); setup leaves the listener as it finds it.
 void setup_scene(WindowHost* window, const std::string& data_dir = "data");
 void teardown_scene();
 void run_frame(WindowHost* window);
@@ -117,5 +118,7 @@ const std::array<Walker, WALKER_COUNT>& walkers();
 const JumpSequence& jump_sequence();
 // Frames run since the last setup_scene (also those that had no surface to draw on).
 int64_t frames_drawn();
+// What each walker's model and animation loads added to the store at setup.
+const std::array<StoreUse, WALKER_COUNT>& walker_store_use();
 
 } // namespace walkers
