@@ -232,7 +232,7 @@ namespace {
 void report_ignored(AnimationLoad& load, SectionView s, const char* name) {
     const bool known =
         std::strcmp(name, "SEC_ANIM_SEEK:") == 0 || std::strcmp(name, "SEC_ANIM_DAT:") == 0;
-    if (!known)
+    if (!known && section_name_form(name))
         load.problems.warning(section_position(s), "section ", name,
                               " is not an animation section; ignored");
     else if (!load.head_named)

@@ -26,6 +26,7 @@ struct ModelLoad {
 
     bool head_named = false; // a section called SEC_M_HEAD: came, usable or not
     bool head_seen = false;
+    bool bones_seen = false;
     int32_t model = -1;
     int32_t part_room = 0;
     FileDiagnostics problems;
@@ -142,6 +143,7 @@ void check_bone_count(ModelLoad& load, SectionView s, int32_t parts) {
 }
 
 void read_bones(ModelLoad& load, SectionView s) {
+    load.bones_seen = true;
     const ModelSlot* slot = model_slot(load.model);
     if (slot == nullptr) {
         if (!load.head_seen)
@@ -175,13 +177,18 @@ int32_t load_from_blob(const SectionBlob& blob, std::string_view file) {
             read_objects(load, s);
         } else if (std::strcmp(name, "SEC_M_BORN:") == 0) {
             read_bones(load, s);
-        } else if (std::strcmp(name, "SEC_M_HIT:") != 0) {
+        } else if (std::strcmp(name, "SEC_M_HIT:") != 0 && section_name_form(name)) {
             load.problems.warning(section_position(s), "section ", name,
                                   " is not a model section; ignored");
         }
     }
     if (!load.head_named && !blob.unreadable)
         load.problems.error(NO_POSITION, "no SEC_M_HEAD: section; no model is made");
+    const ModelSlot* slot = model_slot(load.model);
+    if (!load.bones_seen && slot != nullptr && slot->part_count > 1)
+        load.problems.warning(NO_POSITION,
+                              "no SEC_M_BORN: section; every part keeps pop count 0 and no "
+                              "offset, so each hangs from the one before it at its joint");
     return load.model;
 }
 

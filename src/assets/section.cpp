@@ -115,6 +115,9 @@ private:
 struct Parse {
     Parse(const char* text, FileDiagnostics& problems) : lines(text), problems(problems) {}
 
+    // Whether header and field problems are still worth telling.
+    bool telling() const { return problems.listening() && !lost_step; }
+
     // Only counted for a listener; a parse nobody hears about counts nothing.
     SourcePosition line_at(const char* pos) {
         return problems.listening() ? at_line(lines.line_of(pos)) : NO_POSITION;
@@ -124,6 +127,10 @@ struct Parse {
     LineCounter lines;
     FileDiagnostics& problems;
     std::vector<SectionSource> sources;
+    // Set once a section's count is seen not to match its records: from there on
+    // the parse reads records as headers and headers as records, and the header
+    // and field problems that follow would only echo that one.
+    bool lost_step = false;
 };
 
 // Where a field stands, for messages.
@@ -133,9 +140,14 @@ struct FieldPlace {
     int32_t field;  // from 1, the code's place in the format string
 };
 
+// "section NAME:", whether or not the name ends with its colon.
+std::string section_label(const char* name) {
+    return "section " + std::string(name) + (section_name_form(name) ? "" : ":");
+}
+
 std::string field_place(const FieldPlace& at) {
-    return "section " + std::string(at.section) + " record " + std::to_string(at.record) +
-           ", field " + std::to_string(at.field);
+    return section_label(at.section) + " record " + std::to_string(at.record) + ", field " +
+           std::to_string(at.field);
 }
 
 // What a token is, for messages: a field of a record, or a part of a header.
@@ -147,7 +159,7 @@ struct TokenLabel {
 // read_token that also reports a token cut to fit `capacity`.
 const char* take_token(Parse& p, const char* cursor, char* dst, int32_t capacity,
                        const TokenLabel& label) {
-    const char* start = p.problems.listening() ? skip_blank(cursor) : nullptr;
+    const char* start = p.telling() ? skip_blank(cursor) : nullptr;
     const char* end = read_token(cursor, dst, capacity);
     if (start != nullptr && end != nullptr && end - start > capacity - 1) {
         const std::string where = label.field ? field_place(*label.field) + ": " : "";
@@ -175,7 +187,7 @@ bool int_wraps(const char* text) {
 const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
                         const FieldPlace& at) {
     char token[TOKEN_CAPACITY];
-    const char* start = p.problems.listening() ? skip_blank(cursor) : nullptr;
+    const char* start = p.telling() ? skip_blank(cursor) : nullptr;
     cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
     if (cursor == nullptr) return nullptr;
     bool number = false;
@@ -239,23 +251,29 @@ int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const F
     }
 }
 
-// Warnings about a section's header that the parse itself gets through.
-void check_header(Parse& p, const char* name_at, const char* name, const char* count_at,
+// Problems of a section's header that the parse itself gets through. A name
+// without its colon usually means the count before it was too small, so the
+// parse has lost its step.
+void check_header(Parse& p, SourcePosition name_at, const char* name, const char* count_at,
                   bool count_read, int32_t count, const char* format) {
-    if (name[0] != '\0' && name[std::strlen(name) - 1] != ':')
-        p.problems.warning(p.line_at(name_at), "section name '", name,
-                           "' does not end with ':' (do the counts before it match their "
-                           "records?)");
+    if (name[0] != '\0' && !section_name_form(name)) {
+        p.problems.warning(name_at, "section name '", name,
+                           "' does not end with ':'; if the count of the section before it is "
+                           "less than its records, this and what follows are misread");
+        p.lost_step = true;
+        return;
+    }
     if (!count_read)
-        p.problems.error(p.line_at(count_at), "section ", name,
-                         ": its count is not a number; the section holds no records");
+        p.problems.error(p.line_at(count_at), section_label(name),
+                         " its count is not a number; the section holds no records");
     else if (count < 0)
-        p.problems.warning(p.line_at(count_at), "section ", name, ": count ", count,
+        p.problems.warning(p.line_at(count_at), section_label(name), " count ", count,
                            " reads no records");
     for (const char* code = format; *code != '\0'; ++code) {
         if (std::strchr("FILVS", *code) == nullptr)
-            p.problems.warning(p.line_at(count_at), "section ", name, ": format '", format, "': '",
-                               *code, "' is not a field code (F, I, L, V, S) and reads nothing");
+            p.problems.warning(p.line_at(count_at), section_label(name), " format '", format,
+                               "': '", *code,
+                               "' is not a field code (F, I, L, V, S) and reads nothing");
     }
 }
 
@@ -273,9 +291,10 @@ int32_t parse_records(Parse& p, const char*& cursor, const char* name, int32_t c
                 w += written;
                 continue;
             }
-            if (cursor == nullptr)
-                p.problems.error(p.line_at(nullptr), "section ", name, ": the file ends in record ",
-                                 record + 1, " of ", count, "; the section is dropped");
+            if (cursor == nullptr && p.telling())
+                p.problems.error(p.line_at(nullptr), section_label(name),
+                                 " the file ends in record ", record + 1, " of ", count,
+                                 "; the section is dropped");
             return SECTION_DROPPED;
         }
     }
@@ -286,7 +305,9 @@ int32_t parse_records(Parse& p, const char*& cursor, const char* name, int32_t c
 // SECTION_DROPPED when the text ends inside it or it does not fit the blob.
 int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
     BlobBuilder& blob = p.blob;
-    const char* name_at = p.problems.listening() ? skip_blank(cursor) : nullptr;
+    // Lines are counted forwards only, so the name's is taken first.
+    const SourcePosition name_at =
+        p.problems.listening() ? p.line_at(skip_blank(cursor)) : NO_POSITION;
     char name[TOKEN_CAPACITY];
     cursor = take_token(p, cursor, name, TOKEN_CAPACITY, {"section name"});
     const int32_t name_length = static_cast<int32_t>(std::strlen(name));
@@ -304,19 +325,18 @@ int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
     char format[FORMAT_CAPACITY];
     cursor = take_token(p, cursor, format, FORMAT_CAPACITY, {"format string"});
     if (!cursor) {
-        p.problems.error(p.line_at(name_at), "section ", name,
-                         ": the file ends before its count and format; the section is dropped");
+        if (p.telling())
+            p.problems.error(name_at, section_label(name),
+                             " the file ends before its count and format; the section is dropped");
         return SECTION_DROPPED;
     }
-    if (p.problems.listening()) {
-        check_header(p, name_at, name, count_at, count_read, count, format);
-        p.sources.push_back({s, static_cast<int32_t>(p.lines.line_of(name_at))});
-    }
+    if (p.telling()) check_header(p, name_at, name, count_at, count_read, count, format);
+    if (p.problems.listening()) p.sources.push_back({s, static_cast<int32_t>(name_at.value)});
 
     const int32_t w = parse_records(p, cursor, name, count, format, s + 12 + name_size);
     if (w == SECTION_DROPPED) {
         if (cursor != nullptr)
-            p.problems.error(p.line_at(name_at), "section ", name, ": does not fit in the ",
+            p.problems.error(name_at, section_label(name), " does not fit in the ",
                              SECTION_BLOB_CAPACITY,
                              " bytes a parsed file may take; it and the rest of the file are "
                              "dropped");
@@ -328,15 +348,18 @@ int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
 }
 
 // The closing token of the section named `name`; its text is not examined, but
-// one that looks like a section name usually means a count that is too large.
+// one that looks like a section name means a count larger than the records:
+// the parse has lost its step, and reads the sections after it wrongly.
 const char* skip_closing_token(Parse& p, const char* cursor, const char* name) {
     char closing[TOKEN_CAPACITY];
-    const char* at = p.problems.listening() ? skip_blank(cursor) : nullptr;
+    const char* at = p.telling() ? skip_blank(cursor) : nullptr;
     cursor = read_token(cursor, closing, TOKEN_CAPACITY);
-    const std::size_t length = std::strlen(closing);
-    if (at != nullptr && length > 0 && closing[length - 1] == ':')
-        p.problems.warning(p.line_at(at), "section ", name, ": the token closing it, '", closing,
-                           "', looks like a section name (does the count match the records?)");
+    if (at != nullptr && section_name_form(closing)) {
+        p.problems.error(p.line_at(at), section_label(name), " the token closing it, '", closing,
+                         "', looks like a section name: the count is more than the records, "
+                         "and the sections after it are misread");
+        p.lost_step = true;
+    }
     return cursor;
 }
 
@@ -503,6 +526,11 @@ SourcePosition section_position(SectionView s) {
 int32_t section_record_bytes(SectionView s) {
     const int32_t count = section_count(s);
     return count > 0 ? section_records_size(s) / count : 0;
+}
+
+bool section_name_form(const char* name) {
+    const std::size_t length = std::strlen(name);
+    return length > 0 && name[length - 1] == ':';
 }
 
 void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride,

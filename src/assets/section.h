@@ -106,6 +106,10 @@ SourcePosition section_position(SectionView s);
 // The bytes each record takes (the records' bytes over the count), or 0 for a
 // count below 1: what a format string made, for loaders that read fixed strides.
 int32_t section_record_bytes(SectionView s);
+// Whether a name has the form of a section name (it ends with its colon). Loaders
+// warn about unknown sections of that form only: other names come from a parse
+// that lost its step, which the parser has already reported.
+bool section_name_form(const char* name);
 // Reports a section whose format made records of another size than `stride`,
 // the fixed stride a loader reads it at (`format` names the layout it expects).
 void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride,
