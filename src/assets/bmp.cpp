@@ -219,8 +219,15 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
     const uint16_t depth = read_u16(file, BMP_DEPTH_OFFSET);
     const std::size_t needed = bytes_needed(depth, width, height);
     if (file.size() < needed) {
-        problems.error(NO_POSITION, "a ", width, " x ", height, " ", depth, "-bit picture needs ",
-                       needed, " bytes, the file holds ", file.size(), "; not loaded");
+        const auto data_offset = static_cast<uint32_t>(read_i32(file, BMP_DATA_OFFSET_OFFSET));
+        problems.error(NO_POSITION, "a ", width, " x ", height, " ", depth,
+                       "-bit picture is read from byte ", pixel_offset(depth), " on and needs ",
+                       needed, " bytes, the file holds ", file.size(),
+                       data_offset < pixel_offset(depth)
+                           ? " (its header puts the pixels at byte " + std::to_string(data_offset) +
+                                 ": a shorter palette?)"
+                           : std::string(),
+                       "; not loaded");
         return -1;
     }
     if (needed == 0)
