@@ -18,14 +18,11 @@ struct DiagnosticsState {
 DiagnosticsState state;
 
 std::string position_text(const SourcePosition& at) {
-    switch (at.kind) {
-    case SourcePosition::Kind::line:
-        return ":" + std::to_string(at.value);
-    case SourcePosition::Kind::byte:
-        return ":byte " + std::to_string(at.value);
-    default:
-        return "";
-    }
+    std::string text;
+    if (at.kind == SourcePosition::Kind::line) text = ":";
+    if (at.kind == SourcePosition::Kind::byte) text = ":byte ";
+    if (!text.empty()) text += std::to_string(at.value);
+    return text;
 }
 
 } // namespace
@@ -38,10 +35,9 @@ void set_diagnostic_sink(DiagnosticSink* sink) {
     state.sink = sink;
 }
 
-FileDiagnostics::~FileDiagnostics() {
-    if (unlisted_ > 0)
-        deliver(unlisted_error_ ? Severity::error : Severity::warning, NO_POSITION,
-                compose(unlisted_, " more problems in this file are not listed"), false);
+void FileDiagnostics::tell_unlisted() {
+    deliver(unlisted_error_ ? Severity::error : Severity::warning, NO_POSITION,
+            compose(unlisted_, " more problems in this file are not listed"), false);
 }
 
 void FileDiagnostics::unreadable(std::string_view why) {

@@ -112,7 +112,9 @@ requires(std::is_integral_v<Number> && !std::is_same_v<Number, char> &&
 class FileDiagnostics {
 public:
     explicit FileDiagnostics(std::string_view file) : file_(file), sink_(diagnostic_sink()) {}
-    ~FileDiagnostics();
+    ~FileDiagnostics() {
+        if (unlisted_ > 0) tell_unlisted();
+    }
     FileDiagnostics(const FileDiagnostics&) = delete;
     FileDiagnostics& operator=(const FileDiagnostics&) = delete;
 
@@ -136,6 +138,7 @@ private:
     }
     void report(Severity severity, SourcePosition at, std::string message, bool unreadable = false);
     void deliver(Severity severity, SourcePosition at, std::string message, bool unreadable);
+    void tell_unlisted();
 
     std::string_view file_;
     DiagnosticSink* sink_;

@@ -199,13 +199,26 @@ void stream_full(MeshState& mesh, const Chunk& chunk, std::string_view stream, i
                         "and the faces that use them");
 }
 
+// What a listener hears of a positions or texcoords chunk before it is read:
+// its count against its payload, and coordinates that do not scale as they stand.
+void check_stream_chunk(MeshState& mesh, const Chunk& chunk, int32_t present,
+                        std::size_t record_bytes, int32_t fields, double factor,
+                        std::string_view items) {
+    check_stream_count(mesh, chunk, present, items);
+    for (int32_t i = 0; i < present; ++i)
+        check_coordinates(mesh, chunk, static_cast<std::size_t>(i) * record_bytes, fields, factor,
+                          i);
+}
+
 void read_positions(MeshState& mesh, const Chunk& chunk) {
     const int32_t n = records_present(chunk, POSITION_BYTES);
-    check_stream_count(mesh, chunk, n, "positions");
-    if (mesh.positions_seen)
-        mesh.problems.warning(chunk_at(chunk),
-                              "a second positions chunk replaces the first: the part covers "
-                              "only its positions, and later faces count from its first");
+    if (mesh.problems.listening()) {
+        check_stream_chunk(mesh, chunk, n, POSITION_BYTES, 3, POSITION_SCALE, "positions");
+        if (mesh.positions_seen)
+            mesh.problems.warning(chunk_at(chunk),
+                                  "a second positions chunk replaces the first: the part covers "
+                                  "only its positions, and later faces count from its first");
+    }
     mesh.positions_seen = true;
     mesh.vertex_base = 0;
     mesh.vertex_count = 0;
@@ -215,7 +228,6 @@ void read_positions(MeshState& mesh, const Chunk& chunk) {
         const Vector4 v{scaled(read_float(chunk.payload, at), POSITION_SCALE),
                         scaled(read_float(chunk.payload, at + 4), -POSITION_SCALE),
                         scaled(read_float(chunk.payload, at + 8), POSITION_SCALE), 0};
-        if (mesh.problems.listening()) check_coordinates(mesh, chunk, at, 3, POSITION_SCALE, i);
         const int32_t index = append_positions({&v, 1});
         if (index < 0) { // stream full: the range keeps what fitted
             stream_full(mesh, chunk, "position", static_cast<int32_t>(store_positions().size()));
@@ -228,7 +240,9 @@ void read_positions(MeshState& mesh, const Chunk& chunk) {
 
 void read_texcoords(MeshState& mesh, const Chunk& chunk) {
     const int32_t n = records_present(chunk, TEXCOORD_BYTES);
-    check_stream_count(mesh, chunk, n, "texture coordinates");
+    if (mesh.problems.listening())
+        check_stream_chunk(mesh, chunk, n, TEXCOORD_BYTES, 2, TEXCOORD_SCALE,
+                           "texture coordinates");
     mesh.texcoords_seen = true;
     mesh.texcoord_base = 0;
     mesh.texcoord_count = 0;
@@ -236,7 +250,6 @@ void read_texcoords(MeshState& mesh, const Chunk& chunk) {
         const std::size_t at = static_cast<std::size_t>(i) * TEXCOORD_BYTES;
         const Vector4 t{scaled(read_float(chunk.payload, at), TEXCOORD_SCALE),
                         scaled(read_float(chunk.payload, at + 4), TEXCOORD_SCALE), 0, 0};
-        if (mesh.problems.listening()) check_coordinates(mesh, chunk, at, 2, TEXCOORD_SCALE, i);
         const int32_t index = append_texcoords({&t, 1});
         if (index < 0) {
             const PrimitiveStore* store = current_store();
@@ -278,13 +291,12 @@ SourcePosition face_at(const FaceChunk& fc, int32_t face) {
     return payload_at(fc.chunk, 2 * static_cast<std::size_t>(face * fc.corners));
 }
 
-// Whether face f's vertex indices all lie in the latest positions chunk; says why
-// not when they do not.
-bool vertices_inside(MeshState& mesh, FaceChunk& fc, int32_t f,
-                     const std::array<int16_t, 4>& vertex) {
-    const int32_t j = corner_outside(vertex, fc.corners, mesh.vertex_count);
-    if (j < 0) return true;
-    const int16_t index = vertex[static_cast<std::size_t>(j)];
+// Says why face f is dropped: its vertex index at `corner` lies outside the
+// latest positions chunk. Faces that use positions the full stream could not
+// take are told once per chunk (report_crowded_out).
+void report_vertex_outside(MeshState& mesh, FaceChunk& fc, int32_t f,
+                           const std::array<int16_t, 4>& vertex, int32_t corner) {
+    const int16_t index = vertex[static_cast<std::size_t>(corner)];
     if (index >= mesh.vertex_count && index < mesh.vertices_wanted) {
         fc.crowded_out = true;
     } else if (!mesh.positions_seen) {
@@ -295,23 +307,21 @@ bool vertices_inside(MeshState& mesh, FaceChunk& fc, int32_t f,
                             ": vertex index ", index, " is outside the ", mesh.vertex_count,
                             " positions of the latest positions chunk; face dropped");
     }
-    return false;
 }
 
-// Whether the emitter took the face; says why not when it did not. After a full
-// primitive area the chunk's remaining faces are not tried.
-bool emitted(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& args,
-             std::size_t texcoord_words_at) {
-    const EmitResult result = fc.corners == 3 ? emit_triangles(args) : emit_quads(args);
-    if (result.stop == EmitStop::none) return true;
-    if (result.stop == EmitStop::no_room) {
+// Says why the emitter refused face f (`stop`, with the corner whose index broke
+// it). Returns whether the chunk's next faces may still go in: after a full
+// primitive area they are not tried.
+bool told_refusal(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& args,
+                  EmitStop stop, int32_t corner, std::size_t texcoord_words_at) {
+    if (stop == EmitStop::no_room) {
         mesh.problems.error(chunk_at(fc.chunk), chunk_name(fc.chunk.type), ": the primitive area (",
                             PRIMITIVE_BYTES,
                             " bytes) is full; this chunk's faces from there on are dropped");
         return false;
     }
-    if (result.stop == EmitStop::texcoord_outside) {
-        const auto j = static_cast<std::size_t>(std::max(result.corner, 0));
+    if (stop == EmitStop::texcoord_outside) {
+        const auto j = static_cast<std::size_t>(std::max(corner, 0));
         const PrimitiveStore* store = current_store();
         mesh.problems.error(payload_at(fc.chunk, 2 * (texcoord_words_at + j)), "face ", f, " of a ",
                             chunk_name(fc.chunk.type), ": texture coordinate index ",
@@ -320,11 +330,21 @@ bool emitted(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& ar
                                                 : ", counted from the start of the stream,",
                             " falls outside the texcoord stream (",
                             store ? store->texcoords.size() : 0, " entries); face dropped");
-        return true; // only this face is refused
+        return true;
     }
     mesh.problems.error(face_at(fc, f), "face ", f, " of a ", chunk_name(fc.chunk.type),
                         ": the renderer refused it; face dropped");
     return true;
+}
+
+// One face through the emitter; false when the chunk's remaining faces cannot go in.
+bool emit_face(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& args,
+               std::size_t texcoord_words_at) {
+    int32_t corner = -1;
+    const EmitStop stop =
+        fc.corners == 3 ? emit_triangles(args, &corner) : emit_quads(args, &corner);
+    return stop == EmitStop::none ||
+           told_refusal(mesh, fc, f, args, stop, corner, texcoord_words_at);
 }
 
 void report_crowded_out(MeshState& mesh, const FaceChunk& fc) {
@@ -345,26 +365,30 @@ void plain_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
     }
     const auto n = static_cast<std::size_t>(corners);
     FaceChunk fc{chunk, corners, records_present(chunk, 2 * n)};
-    check_count(mesh, chunk, fc.faces, "faces");
+    if (mesh.problems.listening()) check_count(mesh, chunk, fc.faces, "faces");
     if (mesh.corner_base < 0) {
         mesh.problems.error(chunk_at(chunk), chunk_name(chunk.type),
                             ": the texcoord stream had no room for this mesh's four corner "
                             "coordinates, which plain faces use; its faces are dropped");
         return;
     }
+    // One face per call, so a refused face leaves its neighbours in place.
+    std::array<int16_t, 4> vertex{};
+    EmitArgs args;
+    args.vertex_base = mesh.vertex_base;
+    args.texcoord_base = mesh.corner_base;
+    args.vertex_indices = std::span<const int16_t>(vertex).first(n);
+    args.texcoord_indices = std::span<const int16_t>(CORNER_ROW).first(n);
+    args.texture = model_load_counter();
+    args.count = 1;
+    args.flags = PRIM_CULL_BACK;
     for (int32_t f = 0; f < fc.faces; ++f) {
-        std::array<int16_t, 4> vertex{};
         read_indices(chunk.payload, static_cast<std::size_t>(f) * n, corners, vertex);
-        if (!vertices_inside(mesh, fc, f, vertex)) continue;
-        EmitArgs args;
-        args.vertex_base = mesh.vertex_base;
-        args.texcoord_base = mesh.corner_base;
-        args.vertex_indices = std::span<const int16_t>(vertex).first(n);
-        args.texcoord_indices = std::span<const int16_t>(CORNER_ROW).first(n);
-        args.texture = model_load_counter();
-        args.count = 1;
-        args.flags = PRIM_CULL_BACK;
-        if (!emitted(mesh, fc, f, args, 0)) break;
+        if (const int32_t j = corner_outside(vertex, corners, mesh.vertex_count); j >= 0) {
+            report_vertex_outside(mesh, fc, f, vertex, j);
+            continue;
+        }
+        if (!emit_face(mesh, fc, f, args, 0)) break;
     }
     report_crowded_out(mesh, fc);
 }
@@ -429,27 +453,32 @@ void textured_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
         check_count(mesh, chunk, fc.faces, "faces");
         check_textured_chunk(mesh, chunk, per_corner);
     }
+    std::array<int16_t, 4> vertex{};
+    std::array<int16_t, 4> texcoord{};
+    EmitArgs args;
+    args.vertex_base = mesh.vertex_base;
+    args.vertex_indices = std::span<const int16_t>(vertex).first(n);
+    if (per_corner) {
+        args.texcoord_base = mesh.texcoord_base;
+        args.texcoord_indices = std::span<const int16_t>(texcoord).first(n);
+    }
+    args.texture = mesh.current_texture;
+    args.count = 1;
+    args.flags = PRIM_CULL_BACK;
     bool reach_warned = false;
     for (int32_t f = 0; f < fc.faces; ++f) {
         const std::size_t first = static_cast<std::size_t>(f) * n;
-        std::array<int16_t, 4> vertex{};
-        std::array<int16_t, 4> texcoord{};
         read_indices(chunk.payload, first, corners, vertex);
-        if (!vertices_inside(mesh, fc, f, vertex)) continue;
-        EmitArgs args;
-        args.vertex_base = mesh.vertex_base;
-        args.vertex_indices = std::span<const int16_t>(vertex).first(n);
+        if (const int32_t j = corner_outside(vertex, corners, mesh.vertex_count); j >= 0) {
+            report_vertex_outside(mesh, fc, f, vertex, j);
+            continue;
+        }
         if (per_corner) {
             read_indices(chunk.payload, words + first, corners, texcoord);
             if (mesh.problems.listening())
                 check_texcoord_reach(mesh, fc, f, texcoord, reach_warned);
-            args.texcoord_base = mesh.texcoord_base;
-            args.texcoord_indices = std::span<const int16_t>(texcoord).first(n);
         }
-        args.texture = mesh.current_texture;
-        args.count = 1;
-        args.flags = PRIM_CULL_BACK;
-        if (!emitted(mesh, fc, f, args, words + first)) break;
+        if (!emit_face(mesh, fc, f, args, words + first)) break;
     }
     report_crowded_out(mesh, fc);
 }

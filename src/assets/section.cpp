@@ -183,11 +183,11 @@ bool int_wraps(const char* text) {
     return value > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
 }
 
-// One number field of `code` ('F' or 'I'/'L') into `word`, with its problems.
-const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
-                        const FieldPlace& at) {
+// One number field of `code` ('F' or 'I'/'L') into `word`, telling its problems.
+const char* take_number_told(Parse& p, const char* cursor, char code, uint32_t& word,
+                             const FieldPlace& at) {
     char token[TOKEN_CAPACITY];
-    const char* start = p.telling() ? skip_blank(cursor) : nullptr;
+    const char* start = skip_blank(cursor);
     cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
     if (cursor == nullptr) return nullptr;
     bool number = false;
@@ -200,7 +200,6 @@ const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
         number = convert_int(token, value);
         word = static_cast<uint32_t>(value);
     }
-    if (start == nullptr) return cursor;
     if (!number)
         p.problems.error(p.line_at(start), field_place(at), ": '", token,
                          "' is not a number; the field reads 0");
@@ -210,9 +209,29 @@ const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
     return cursor;
 }
 
+// One number field of `code` into `word`. Untold, it is the plain read it
+// always was: the records of a parse nobody listens to cost what they did.
+template <bool Told>
+const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
+                        const FieldPlace& at) {
+    if constexpr (Told) {
+        return take_number_told(p, cursor, code, word, at);
+    } else if (code == 'F') {
+        float value = 0.0f;
+        cursor = read_float(cursor, value);
+        word = float_bits(value);
+    } else {
+        int32_t value = 0;
+        cursor = read_int(cursor, value);
+        word = static_cast<uint32_t>(value);
+    }
+    return cursor;
+}
+
 // One field of a record at w. Returns the bytes written, or SECTION_DROPPED when
 // the text ends or the blob is full. Codes the format table does not list read
 // nothing and write nothing.
+template <bool Told>
 int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const FieldPlace& at) {
     BlobBuilder& blob = p.blob;
     switch (code) {
@@ -222,7 +241,7 @@ int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const F
         if (!blob.fits(w, 4 * floats)) return SECTION_DROPPED;
         for (int32_t k = 0; k < floats; ++k) {
             uint32_t word = 0;
-            cursor = take_number(p, cursor, 'F', word, at);
+            cursor = take_number<Told>(p, cursor, 'F', word, at);
             blob.word(w + 4 * k, word);
         }
         return cursor ? 4 * floats : SECTION_DROPPED;
@@ -231,13 +250,16 @@ int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const F
     case 'L': {
         if (!blob.fits(w, 4)) return SECTION_DROPPED;
         uint32_t word = 0;
-        cursor = take_number(p, cursor, code, word, at);
+        cursor = take_number<Told>(p, cursor, code, word, at);
         blob.word(w, word);
         return cursor ? 4 : SECTION_DROPPED;
     }
     case 'S': {
         char token[TOKEN_CAPACITY];
-        cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"text", &at});
+        if constexpr (Told)
+            cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"text", &at});
+        else
+            cursor = read_token(cursor, token, TOKEN_CAPACITY);
         if (!cursor) return SECTION_DROPPED;
         const int32_t length = static_cast<int32_t>(std::strlen(token));
         const int32_t size = padded_size(length);
@@ -249,6 +271,38 @@ int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const F
     default:
         return 0;
     }
+}
+
+// The records of a section, from the cursor on; the write position after them,
+// or SECTION_DROPPED.
+template <bool Told>
+int32_t parse_records_as(Parse& p, const char*& cursor, const char* name, int32_t count,
+                         const char* format, int32_t w) {
+    for (int32_t record = 0; record < count; ++record) {
+        int32_t field = 0;
+        for (const char* code = format; *code != '\0'; ++code) {
+            const int32_t written =
+                parse_field<Told>(p, *code, cursor, w, FieldPlace{name, record + 1, ++field});
+            if (written != SECTION_DROPPED) {
+                w += written;
+                continue;
+            }
+            if (Told && cursor == nullptr)
+                p.problems.error(p.line_at(nullptr), section_label(name),
+                                 " the file ends in record ", record + 1, " of ", count,
+                                 "; the section is dropped");
+            return SECTION_DROPPED;
+        }
+    }
+    return w;
+}
+
+// Whether anyone hears of the records is settled once per section.
+int32_t parse_records(Parse& p, const char*& cursor, const char* name, int32_t count,
+                      const char* format, int32_t w) {
+    if (!format_reads_tokens(format)) return w;
+    return p.telling() ? parse_records_as<true>(p, cursor, name, count, format, w)
+                       : parse_records_as<false>(p, cursor, name, count, format, w);
 }
 
 // Problems of a section's header that the parse itself gets through. A name
@@ -275,30 +329,6 @@ void check_header(Parse& p, SourcePosition name_at, const char* name, const char
                                "': '", *code,
                                "' is not a field code (F, I, L, V, S) and reads nothing");
     }
-}
-
-// The records of a section, from the cursor on; the write position after them,
-// or SECTION_DROPPED.
-int32_t parse_records(Parse& p, const char*& cursor, const char* name, int32_t count,
-                      const char* format, int32_t w) {
-    if (!format_reads_tokens(format)) return w;
-    for (int32_t record = 0; record < count; ++record) {
-        int32_t field = 0;
-        for (const char* code = format; *code != '\0'; ++code) {
-            const int32_t written =
-                parse_field(p, *code, cursor, w, FieldPlace{name, record + 1, ++field});
-            if (written != SECTION_DROPPED) {
-                w += written;
-                continue;
-            }
-            if (cursor == nullptr && p.telling())
-                p.problems.error(p.line_at(nullptr), section_label(name),
-                                 " the file ends in record ", record + 1, " of ", count,
-                                 "; the section is dropped");
-            return SECTION_DROPPED;
-        }
-    }
-    return w;
 }
 
 // One section at s, the cursor on its name. Returns its next_offset, or

@@ -141,9 +141,10 @@ struct EmitArgs {
     int32_t count = 0;
     int32_t flags = 0;
 };
-// What a call wrote, and why it stopped early: `stop` names the first refused
-// face's problem and `corner` the corner whose index broke it (-1 when none did).
-enum class EmitStop : uint8_t {
+// Why a call stopped before its last face (none when it wrote them all); the
+// corner whose index broke the refused face goes to *refused_corner when given
+// (-1 when no index did).
+enum class EmitStop : int32_t {
     none,
     no_room,        // the primitive area is full, or there is no store
     list_short,     // an index list holds fewer indices than the faces need
@@ -151,13 +152,8 @@ enum class EmitStop : uint8_t {
     texcoord_outside,
     colour_outside,
 };
-struct EmitResult {
-    int32_t written = 0;
-    EmitStop stop = EmitStop::none;
-    int32_t corner = -1;
-};
-EmitResult emit_triangles(const EmitArgs& args);
-EmitResult emit_quads(const EmitArgs& args);
+EmitStop emit_triangles(const EmitArgs& args, int32_t* refused_corner = nullptr);
+EmitStop emit_quads(const EmitArgs& args, int32_t* refused_corner = nullptr);
 
 // What the loaded geometry takes of the store so far: the items of rows 0 and 2,
 // and the records and bytes of the primitive area. Zero without a store.

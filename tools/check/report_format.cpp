@@ -123,7 +123,10 @@ std::string boolean(bool b) {
 class JsonObject {
 public:
     JsonObject& raw(const char* key, const std::string& value) {
-        text_ += (text_.empty() ? "{" : ",") + quoted(key) + ":" + value;
+        text_ += text_.empty() ? '{' : ',';
+        text_ += quoted(key);
+        text_ += ':';
+        text_ += value;
         return *this;
     }
     JsonObject& str(const char* key, std::string_view value) { return raw(key, quoted(value)); }
@@ -138,8 +141,10 @@ private:
 template <typename Item, typename Format>
 std::string json_array(const std::vector<Item>& items, Format format) {
     std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i)
-        out += (i ? "," : "") + format(items[i]);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += ',';
+        out += format(items[i]);
+    }
     return out + "]";
 }
 
