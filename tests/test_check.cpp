@@ -88,7 +88,7 @@ void chunk(MeshBytes& m, int16_t type, int16_t count, uint32_t payload_bytes) {
     m.u32(8 + payload_bytes);
 }
 
-HeadMesh head_mesh(bool bad_index, bool unknown_chunk) {
+HeadMesh head_mesh(bool bad_index, bool unknown_chunk, bool spare_name = false) {
     MeshBytes m;
     m.i16(0);
     m.i16(0);
@@ -99,8 +99,11 @@ HeadMesh head_mesh(bool bad_index, bool unknown_chunk) {
     chunk(m, CHUNK_TEXCOORDS, 4, 32);
     for (float v : {0.f, 0.f, 0.1f, 0.f, 0.1f, 0.1f, 0.f, 0.1f})
         m.f32(v);
-    chunk(m, CHUNK_TEXTURE_NAMES, 1, 12);
-    for (char c : std::string("face4.bmp\0\0\0", 12))
+    // A second name, never selected, loads a texture no face uses.
+    const std::string names = spare_name ? std::string("face4.bmp\0spare.bmp\0\0\0\0", 24)
+                                         : std::string("face4.bmp\0\0\0", 12);
+    chunk(m, CHUNK_TEXTURE_NAMES, spare_name ? 2 : 1, static_cast<uint32_t>(names.size()));
+    for (char c : names)
         m.bytes.push_back(static_cast<uint8_t>(c));
     chunk(m, CHUNK_SELECT_TEXTURE, 0, 4);
     m.i16(0);
@@ -178,6 +181,23 @@ const std::vector<BrokenFolder>& broken_folders() {
              return ":byte " + std::to_string(head.tail);
          },
          "head.msh", "warning", "chunk type 99 is not a mesh chunk type; skipped", 0},
+        {"the loaded whole: a pop count the matrix stack refuses",
+         [](const fs::path& dir) {
+             replace_in(dir / "mdt.txt", "SEC_M_BORN: 13 IIVVVV\n  0 ",
+                        "SEC_M_BORN: 13 IIVVVV\n  5 ");
+             return std::string();
+         },
+         "mdt.txt", "error",
+         "SEC_M_BORN: part 0's pop count 5 does not fit the 1 levels above it; the renderer "
+         "hangs the next part from this one",
+         1},
+        {"the loaded whole: a texture no face uses (legal, so only a warning)",
+         [](const fs::path& dir) {
+             fs::copy_file(dir / "face4.bmp", dir / "spare.bmp");
+             testing::write_file(dir / "head.msh", head_mesh(false, false, true).bytes);
+             return std::string();
+         },
+         "spare.bmp", "warning", "no face is drawn with this texture", 0},
         {"animation: fewer pose records than the head calls for",
          [](const fs::path& dir) {
              testing::write_text(dir / "an.txt", SHORT_POSES);

@@ -183,30 +183,19 @@ bool int_wraps(const char* text) {
     return value > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
 }
 
-// One number field of `code` ('F' or 'I'/'L') into `word`, telling its problems.
-const char* take_number_told(Parse& p, const char* cursor, char code, uint32_t& word,
-                             const FieldPlace& at) {
-    char token[TOKEN_CAPACITY];
-    const char* start = skip_blank(cursor);
-    cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
-    if (cursor == nullptr) return nullptr;
-    bool number = false;
+// A token as a number of `code` ('F' float, else int) into `word`, which stays
+// 0 when the token does not start with one; whether it did.
+bool convert_number(char code, const char* token, uint32_t& word) {
     if (code == 'F') {
         float value = 0.0f;
-        number = scan_float(token, value);
+        const bool number = scan_float(token, value);
         word = float_bits(value);
-    } else {
-        int32_t value = 0;
-        number = convert_int(token, value);
-        word = static_cast<uint32_t>(value);
+        return number;
     }
-    if (!number)
-        p.problems.error(p.line_at(start), field_place(at), ": '", token,
-                         "' is not a number; the field reads 0");
-    else if (code != 'F' && int_wraps(token))
-        p.problems.error(p.line_at(start), field_place(at), ": ", token,
-                         " does not fit in 32 bits; the field keeps its low 32 bits");
-    return cursor;
+    int32_t value = 0;
+    const bool number = convert_int(token, value);
+    word = static_cast<uint32_t>(value);
+    return number;
 }
 
 // One number field of `code` into `word`. Untold, it is the plain read it
@@ -214,17 +203,21 @@ const char* take_number_told(Parse& p, const char* cursor, char code, uint32_t& 
 template <bool Told>
 const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
                         const FieldPlace& at) {
-    if constexpr (Told) {
-        return take_number_told(p, cursor, code, word, at);
-    } else if (code == 'F') {
-        float value = 0.0f;
-        cursor = read_float(cursor, value);
-        word = float_bits(value);
-    } else {
-        int32_t value = 0;
-        cursor = read_int(cursor, value);
-        word = static_cast<uint32_t>(value);
+    char token[TOKEN_CAPACITY];
+    if constexpr (!Told) {
+        cursor = read_token(cursor, token, TOKEN_CAPACITY);
+        if (cursor != nullptr) convert_number(code, token, word);
+        return cursor;
     }
+    const char* start = skip_blank(cursor);
+    cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
+    if (cursor == nullptr) return nullptr;
+    if (!convert_number(code, token, word))
+        p.problems.error(p.line_at(start), field_place(at), ": '", token,
+                         "' is not a number; the field reads 0");
+    else if (code != 'F' && int_wraps(token))
+        p.problems.error(p.line_at(start), field_place(at), ": ", token,
+                         " does not fit in 32 bits; the field keeps its low 32 bits");
     return cursor;
 }
 
