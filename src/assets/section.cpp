@@ -203,12 +203,14 @@ bool convert_number(char code, const char* token, uint32_t& word) {
 template <bool Told>
 const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
                         const FieldPlace& at) {
-    char token[TOKEN_CAPACITY];
     if constexpr (!Told) {
-        cursor = read_token(cursor, token, TOKEN_CAPACITY);
-        if (cursor != nullptr) convert_number(code, token, word);
+        float f = 0.0f;
+        int32_t i = 0;
+        cursor = code == 'F' ? read_float(cursor, f) : read_int(cursor, i);
+        word = code == 'F' ? float_bits(f) : static_cast<uint32_t>(i);
         return cursor;
     }
+    char token[TOKEN_CAPACITY];
     const char* start = skip_blank(cursor);
     cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
     if (cursor == nullptr) return nullptr;
