@@ -358,26 +358,38 @@ TEST_F(Mesh, TexcoordIndicesDropOnlyTexturedFacesAndOnlyOutsideTheStream) {
         const char* what;
         MeshFile file;
         std::vector<Face> drawn; // kind, texture, vertex, texcoord
+        const char* heard;       // what a listener is told: the position, then the message
     };
     const std::vector<Case> cases = {
         {"flat, texcoord indices before any texcoords chunk",
          shape().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {7, 8, 9}),
-         {{0x213, 0, {0, 1, 2}, {7, 8, 9}, {}}}},
+         {{0x213, 0, {0, 1, 2}, {7, 8, 9}, {}}},
+         "byte 52: warning: textured-triangles chunk: no texture is selected before it; its "
+         "faces are drawn flat"},
         {"flat, texcoord indices far outside the stream",
          shape().faces(CHUNK_TEXTURED_QUADS, 4, {0, 1, 2, 2}, {5000, -3, 0, 1}),
-         {{0x214, 0, {0, 1, 2, 2}, {5000, -3, 0, 1}, {}}}},
+         {{0x214, 0, {0, 1, 2, 2}, {5000, -3, 0, 1}, {}}},
+         "byte 52: warning: textured-quads chunk: no texture is selected before it"},
         {"textured, past the latest chunk but inside the stream",
          textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1, 5}),
-         {{0x21b, 0, {0, 1, 2}, {4, 5, 9}, {}}}},
+         {{0x21b, 0, {0, 1, 2}, {4, 5, 9}, {}}},
+         "byte 111: warning: face 0 of a textured-triangles chunk: texture coordinate indices "
+         "reach past the 2 entries of the latest texcoords chunk"},
         {"textured, the last entry of the stream",
          textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {1195, 0, 1}),
-         {{0x21b, 0, {0, 1, 2}, {1199, 4, 5}, {}}}},
-        {"textured, one past the stream", //
+         {{0x21b, 0, {0, 1, 2}, {1199, 4, 5}, {}}},
+         "byte 111: warning: face 0 of a textured-triangles chunk: texture coordinate indices "
+         "reach past"},
+        {"textured, one past the stream",
          textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1196, 1}),
-         {}},
+         {},
+         "byte 119: error: face 0 of a textured-triangles chunk: texture coordinate index 1196, "
+         "counted from the latest texcoords chunk, falls outside the texcoord stream (1200 "
+         "entries); face dropped"},
         {"textured, before the stream's start",
          textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 0}, {-5, 0, 1, 0, 1, 0}),
-         {{0x21b, 0, {2, 1, 0}, {4, 5, 4}, {}}}},
+         {{0x21b, 0, {2, 1, 0}, {4, 5, 4}, {}}},
+         "byte 123: error: face 0 of a textured-triangles chunk: texture coordinate index -5"},
     };
     const uint16_t texel[4] = {};
     for (const Case& c : cases) {
@@ -385,7 +397,11 @@ TEST_F(Mesh, TexcoordIndicesDropOnlyTexturedFacesAndOnlyOutsideTheStream) {
         bind_streams();
         ASSERT_EQ(install_texture("skin.bmp", 1, 1, texel), 0);
         model = create_model_slot(1);
-        load(c.file.file());
+        const walkers::testing::HeardProblems heard;
+        EXPECT_EQ(load_mesh(model, c.file.file(), "m.msh"), 0);
+        EXPECT_NE(heard.text().find(std::string("m.msh:") + c.heard), std::string::npos)
+            << c.what << "\n"
+            << heard.text();
         const auto f = faces();
         ASSERT_EQ(f.size(), c.drawn.size()) << c.what;
         for (std::size_t i = 0; i < f.size(); ++i) {

@@ -337,14 +337,17 @@ bool told_refusal(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArg
     return true;
 }
 
-// One face through the emitter; false when the chunk's remaining faces cannot go in.
-bool emit_face(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& args,
-               std::size_t texcoord_words_at) {
+// Face f through the emitter: what became of it, told when it was refused.
+enum class FaceFate { drawn, dropped, chunk_ends };
+
+FaceFate emit_face(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitArgs& args,
+                   std::size_t texcoord_words_at) {
     int32_t corner = -1;
     const EmitStop stop =
         fc.corners == 3 ? emit_triangles(args, &corner) : emit_quads(args, &corner);
-    return stop == EmitStop::none ||
-           told_refusal(mesh, fc, f, args, stop, corner, texcoord_words_at);
+    if (stop == EmitStop::none) return FaceFate::drawn;
+    return told_refusal(mesh, fc, f, args, stop, corner, texcoord_words_at) ? FaceFate::dropped
+                                                                            : FaceFate::chunk_ends;
 }
 
 void report_crowded_out(MeshState& mesh, const FaceChunk& fc) {
@@ -388,7 +391,7 @@ void plain_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
             report_vertex_outside(mesh, fc, f, vertex, j);
             continue;
         }
-        if (!emit_face(mesh, fc, f, args, 0)) break;
+        if (emit_face(mesh, fc, f, args, 0) == FaceFate::chunk_ends) break;
     }
     report_crowded_out(mesh, fc);
 }
@@ -421,8 +424,8 @@ void check_textured_chunk(MeshState& mesh, const Chunk& chunk, bool per_corner) 
                               "corner takes the first entry of the texcoord stream");
 }
 
-// A textured face whose texcoord indices reach past the latest texcoords chunk
-// (or come before any) draws, but reads what the stream holds there.
+// A textured face drawn with texcoord indices that reach past the latest
+// texcoords chunk (or come before any) reads what the stream holds there.
 void check_texcoord_reach(MeshState& mesh, const FaceChunk& fc, int32_t f,
                           const std::array<int16_t, 4>& texcoord, bool& warned) {
     if (warned || mesh.current_texture == -1) return;
@@ -473,12 +476,11 @@ void textured_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
             report_vertex_outside(mesh, fc, f, vertex, j);
             continue;
         }
-        if (per_corner) {
-            read_indices(chunk.payload, words + first, corners, texcoord);
-            if (mesh.problems.listening())
-                check_texcoord_reach(mesh, fc, f, texcoord, reach_warned);
-        }
-        if (!emit_face(mesh, fc, f, args, words + first)) break;
+        if (per_corner) read_indices(chunk.payload, words + first, corners, texcoord);
+        const FaceFate fate = emit_face(mesh, fc, f, args, words + first);
+        if (fate == FaceFate::chunk_ends) break;
+        if (fate == FaceFate::drawn && per_corner && mesh.problems.listening())
+            check_texcoord_reach(mesh, fc, f, texcoord, reach_warned);
     }
     report_crowded_out(mesh, fc);
 }
