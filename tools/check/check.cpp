@@ -178,6 +178,14 @@ void read_textures(CheckReport& report) {
     const std::vector<int32_t> faces = faces_per_texture();
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i) {
         const TextureSlot* t = texture_slot(i);
+        const int32_t drawn_with = faces[static_cast<std::size_t>(i)];
+        if (t == nullptr && drawn_with > 0)
+            add_problem(report, Severity::error, report.model.file,
+                        std::to_string(drawn_with) + " faces take texture slot " +
+                            std::to_string(i) +
+                            ", which holds no texture, and are not drawn (plain faces take "
+                            "slots 1, 2, 0 in turn, which the three outfits fill only when all "
+                            "of them load)");
         if (t == nullptr) continue;
         TextureSummary s;
         s.slot = i;
