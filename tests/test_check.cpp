@@ -224,13 +224,14 @@ const std::vector<BrokenFolder>& broken_folders() {
              return std::string();
          },
          "buki16.bmp", "error", "cannot read this file: No such file or directory", 1},
-        {"the loaded whole: an outfit missing leaves the plain faces of a third of the walkers "
-         "without a texture",
+        {"the loaded whole: an outfit missing lets the face atlas move into its slot",
          [](const fs::path& dir) {
              fs::remove(dir / "ho16.bmp");
              return std::string();
          },
-         "mdt.txt", "error", "faces take texture slot 2, which holds no texture, and are not drawn",
+         "mdt.txt", "error",
+         "texture slot 2 holds face4.bmp instead of the outfit ho16.bmp: the plain faces of "
+         "walkers 1, 4 and 7 wear it",
          1},
     };
     return cases;

@@ -42,7 +42,6 @@ SceneState scene;
 
 constexpr const char* MODEL_FILE = "mdt.txt";
 constexpr const char* ANIMATION_FILE = "an.txt";
-constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
 
 // False when the folder cannot be entered: then nothing is loaded, since the
 // relative asset names would otherwise be read from wherever the process is.

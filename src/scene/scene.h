@@ -46,6 +46,10 @@ constexpr int32_t DEMO_SURFACE_HEIGHT = 489;
 // teal floor the walkers walk on.
 constexpr std::array<int32_t, 3> FLOOR_COLOUR{0, 16, 16};
 
+// The outfits setup loads first, so that they take texture slots 0, 1 and 2:
+// the plain faces of walker i take slot (i + 1) % 3.
+constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
+
 // Static storage handed to stream rows 0, 1 and 2 at setup.
 constexpr int32_t POSITION_STREAM_CAPACITY = 1500;
 constexpr int32_t COLOUR_STREAM_CAPACITY = 200;

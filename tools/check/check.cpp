@@ -2,6 +2,7 @@
 #include "check.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 
 #include "assets/animation.h"
@@ -174,18 +175,41 @@ std::vector<int32_t> faces_per_texture() {
     return faces;
 }
 
+// The walkers whose plain faces take texture slot k, as "1, 4 and 7".
+std::string walkers_wearing(int32_t k) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < WALKER_COUNT; ++i)
+        if ((i + 1) % static_cast<int32_t>(START_TEXTURES.size()) == k)
+            names.push_back(std::to_string(i));
+    std::string text;
+    for (std::size_t n = 0; n < names.size(); ++n)
+        text += (n == 0 ? "" : n + 1 == names.size() ? " and " : ", ") + names[n];
+    return text;
+}
+
+// The outfits must hold texture slots 0, 1 and 2, the slots plain faces take;
+// when one does not load, the textures after it move up into its slot.
+void check_outfit_slots(CheckReport& report) {
+    for (std::size_t k = 0; k < START_TEXTURES.size(); ++k) {
+        const TextureSlot* t = texture_slot(static_cast<int32_t>(k));
+        if (t != nullptr && std::string_view(t->name) == START_TEXTURES[k]) continue;
+        const std::string wearing =
+            "the plain faces of walkers " + walkers_wearing(static_cast<int32_t>(k));
+        add_problem(report, Severity::error, report.model.file,
+                    t == nullptr ? "texture slot " + std::to_string(k) +
+                                       " holds no texture instead of the outfit " +
+                                       START_TEXTURES[k] + ": " + wearing + " are not drawn"
+                                 : "texture slot " + std::to_string(k) + " holds " + t->name +
+                                       " instead of the outfit " + START_TEXTURES[k] + ": " +
+                                       wearing + " wear it");
+    }
+}
+
 void read_textures(CheckReport& report) {
+    check_outfit_slots(report);
     const std::vector<int32_t> faces = faces_per_texture();
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i) {
         const TextureSlot* t = texture_slot(i);
-        const int32_t drawn_with = faces[static_cast<std::size_t>(i)];
-        if (t == nullptr && drawn_with > 0)
-            add_problem(report, Severity::error, report.model.file,
-                        std::to_string(drawn_with) + " faces take texture slot " +
-                            std::to_string(i) +
-                            ", which holds no texture, and are not drawn (plain faces take "
-                            "slots 1, 2, 0 in turn, which the three outfits fill only when all "
-                            "of them load)");
         if (t == nullptr) continue;
         TextureSummary s;
         s.slot = i;

@@ -7,8 +7,9 @@
 // - problems only the loaded whole shows, added by the check itself: a budget
 //   the nine walkers break (an error) or hold above 90 % (a warning), a part
 //   hierarchy whose pushes or pops the matrix stack refuses (an error: the parts
-//   hang elsewhere than the file says), faces whose texture slot holds no
-//   texture (an error: they are not drawn), a texture no face uses (a warning);
+//   hang elsewhere than the file says), an outfit that is not in the texture
+//   slot plain faces take (an error: they wear another texture, or none), a
+//   texture no face uses (a warning);
 // - the model and animation of the first walker, the textures, and the budget.
 // Afterwards the scene is torn down again and the working directory is the one
 // the check started in.
