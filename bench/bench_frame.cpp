@@ -1,19 +1,17 @@
 // bench_frame.cpp - frames per second of the whole scene next to the cost of
 // only clearing the surface and copying it out, on the generated assets.
 //
-// The asset folder is WALKERS_DATA_DIR when set, else the demo's own lookup
-// (the build's bin/data beside this executable). Without assets the benchmarks
-// skip with a message rather than time an empty scene.
+// The asset folder is found as bench_data.h says. Without assets the
+// benchmarks skip with a message rather than time an empty scene.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "render/surface.h"
-#include "scene/data_dir.h"
 #include "scene/scene.h"
 
 namespace {
@@ -23,21 +21,10 @@ using namespace walkers;
 constexpr int32_t BENCH_WIDTH = 512;
 constexpr int32_t BENCH_HEIGHT = 461;
 
-std::filesystem::path bench_data_dir() {
-    if (const char* env = std::getenv("WALKERS_DATA_DIR"); env && *env) return env;
-    return locate_data_dir(running_executable_path(nullptr)).folder();
-}
-
 // Sets the scene up on the real assets; false (and the state skipped) without them.
 bool setup_on_assets(benchmark::State& state, HeadlessHost& host) {
-    const std::filesystem::path dir = bench_data_dir();
-    std::error_code ec;
-    if (!std::filesystem::exists(dir / "mdt.txt", ec)) {
-        state.SkipWithError(("no generated assets in '" + dir.string() +
-                             "' (build the data generator or set WALKERS_DATA_DIR)")
-                                .c_str());
-        return false;
-    }
+    const std::filesystem::path dir = bench::data_dir_or_skip(state);
+    if (dir.empty()) return false;
     random_reset();
     setup_scene(&host, dir.string());
     if (surface_pixels() == nullptr) {

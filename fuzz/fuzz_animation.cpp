@@ -3,6 +3,7 @@
 // Slot 0 drives a three-part model (room for four); slot 1 has no model. Each
 // input is loaded into both and stepped; every rotation the steps write must be
 // a wrapped angle, and the part beyond the model's parts must stay untouched.
+// Every problem the loader reports must point inside the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "assets/animation.h"
 #include "assets/model.h"
+#include "fuzz_listener.h"
 
 using namespace walkers;
 
@@ -41,8 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (int32_t p = 0; p <= MODEL_PARTS; ++p)
         *part_rotation(0, p) = UNTOUCHED;
 
-    load_animation_text(text.data(), 0);
-    load_animation_text(text.data(), 1);
+    {
+        const fuzzing::HeardProblems heard;
+        load_animation_text(text.data(), 0);
+        load_animation_text(text.data(), 1);
+        heard.check("", fuzzing::last_line(data, size), 0);
+    }
     for (int32_t step = 0; step < STEPS; ++step) {
         animation_step(0);
         animation_step(1);

@@ -3,7 +3,8 @@
 // Each input is written to one file at a short fixed path (slot names must stay
 // under 28 characters) and loaded into an empty table. A slot that comes back
 // must have accepted sizes and exactly as many texels as they promise; every
-// texel is read so the sanitizers see any stray byte.
+// texel is read so the sanitizers see any stray byte. Every problem the loader
+// reports must name the file and point inside it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "assets/bmp.h"
+#include "fuzz_listener.h"
 #include "render/texture_table.h"
 
 using namespace walkers;
@@ -48,7 +50,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!write_input(data, size)) std::abort();
     clear_texture_table();
+    const fuzzing::HeardProblems heard;
     const int32_t slot = load_texture(texture_path());
+    heard.check("/f.bmp", 0, static_cast<int64_t>(size));
     if (slot >= 0) {
         const TextureSlot* record = texture_slot(slot);
         if (record == nullptr || record->width_shift < 1 || record->width_shift > 8 ||

@@ -3,7 +3,7 @@
 // The blob must respect its own layout: at most SECTION_BLOB_CAPACITY bytes, a
 // multiple of four, ending in the terminator that the walk arrives at exactly,
 // with NUL-terminated names. Every record byte is read so the sanitizers see
-// any stray access.
+// any stray access, and every problem the parser reports must point inside the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,13 +11,16 @@
 #include <vector>
 
 #include "assets/section.h"
+#include "fuzz_listener.h"
 
 using namespace walkers;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<char> text(data, data + size);
     text.push_back('\0');
-    const SectionBlob blob = parse_section_text(text.data());
+    const fuzzing::HeardProblems heard;
+    const SectionBlob blob = parse_section_text(text.data(), "s.txt");
+    heard.check("/s.txt", fuzzing::last_line(data, size), 0);
 
     const std::size_t length = blob.bytes.size();
     if (length < 4 || length > SECTION_BLOB_CAPACITY || length % 4 != 0) std::abort();

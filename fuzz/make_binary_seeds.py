@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the small seed files for fuzz_bmp and fuzz_mesh.
+"""Writes the small seed files for fuzz_bmp, fuzz_mesh and fuzz_folder.
 
     fuzz/make_binary_seeds.py      (run from anywhere; rewrites the seeds)
 
@@ -71,6 +71,39 @@ def mesh_seeds():
     }
 
 
+MODEL = b"""SEC_M_HEAD: 1 IVVV
+1  0 0 0 0  0 0 0 0  1 1 1 0
+END
+SEC_M_OBJ: 1 S
+panel.msh
+END
+SEC_M_BORN: 1 IIVVVV
+0 0  0 0 0 0  0 0 0 0  0 0 0 0  0 0 0 0
+END
+"""
+
+ANIMATION = b"""SEC_ANIM_HEAD: 1 IIII
+2 0 1 2
+END
+SEC_ANIM_SEEK: 2 IIIIV
+4 0 1 0  0 0 0 0
+2 0 0 1  0 0 0 0
+END
+SEC_ANIM_DAT: 2 V
+0 0 0 0
+0 30 0 0
+END
+"""
+
+
+def folder_seeds():
+    """A whole folder as fuzz_folder reads it: its files joined by a separator."""
+    panel = mesh(chunk(100, 4, floats(-0.5, 1, 0, 0.5, 1, 0, 0.5, 0, 0, -0.5, 0, 0)),
+                 chunk(102, 2, shorts(0, 1, 2, 3, 3, 2, 1, 0)))
+    textures = [bmp(8, 8, 16, shorts(*([colour] * 64))) for colour in (0x7C00, 0x03E0, 0x001F)]
+    return {"panel.folder": b"\n%%\n".join([MODEL, ANIMATION, panel] + textures)}
+
+
 def write_all(folder, seeds):
     path = os.path.join(HERE, "corpus", folder)
     os.makedirs(path, exist_ok=True)
@@ -82,3 +115,4 @@ def write_all(folder, seeds):
 if __name__ == "__main__":
     write_all("bmp", bmp_seeds())
     write_all("mesh", mesh_seeds())
+    write_all("folder", folder_seeds())

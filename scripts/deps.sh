@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (skips the
 # install when they are all present already). Needs root or sudo.
-#   scripts/deps.sh [--web]
+#   scripts/deps.sh [--web | --package]
 # --web adds the browser version's tools: Emscripten (with node-acorn for its
 # JavaScript optimiser), Chromium for the page's test, and the npm packages of
 # package-lock.json (puppeteer-core, which uses that Chromium and downloads none).
+# --package adds what building and checking the Debian package needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev clang libclang-rt-14-dev zlib1g-dev xvfb xdotool imagemagick
-          x11-utils)
+          x11-utils desktop-file-utils man-db)
 web=false
 if [ "${1:-}" = --web ]; then
     web=true
     packages+=(emscripten node-acorn chromium googletest python3)
     # Debian's npm only where no npm came with the machine's node.
     command -v npm >/dev/null || packages+=(npm)
+elif [ "${1:-}" = --package ]; then
+    packages+=(dpkg-dev file lintian)
 fi
 missing=()
 for p in "${packages[@]}"; do

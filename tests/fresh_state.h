@@ -11,6 +11,7 @@
 //   pixel and written to read it back;
 // - enter_scratch_dir: a new empty folder made the working directory.
 // ScratchDir is such a folder on its own: unique to the process, removed with it.
+// HeardProblems listens to the loaders while it lives and gives back what they said.
 #pragma once
 
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include <system_error>
 #include <vector>
 
+#include "assets/diagnostics.h"
 #include "render/store.h"
 #include "render/surface.h"
 #include "scene/scene.h"
@@ -57,6 +59,23 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+class HeardProblems {
+public:
+    HeardProblems() : listen_(&log_) {}
+    const DiagnosticLog& log() const { return log_; }
+    // Every distinct problem as its formatted line, one per line.
+    std::string text() const {
+        std::string out;
+        for (const Diagnostic& d : log_.diagnostics())
+            out += format_diagnostic(d) + "\n";
+        return out;
+    }
+
+private:
+    DiagnosticLog log_;
+    ListeningScope listen_;
 };
 
 class FreshState : public ::testing::Test {

@@ -295,8 +295,9 @@ TEST_F(Animation, LoadsFromFiles) {
     animation_step(0);
     EXPECT_EQ(shown().x, 256);
 
-    ::testing::internal::CaptureStderr();
+    const walkers::testing::HeardProblems heard;
     EXPECT_EQ(load_animation((dir / "missing.txt").string(), 0), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("missing.txt"), std::string::npos);
+    EXPECT_EQ(heard.log().unreadable_files(),
+              std::vector<std::string>{(dir / "missing.txt").string()});
     EXPECT_EQ(animation_slot(0), nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -243,7 +244,7 @@ TEST_F(Mesh, MissingTextureMakesFlatFacesAndLongNamesAreRefused) {
     const uint16_t texel[4] = {};
     const std::string long_name(52, 'x');
     ASSERT_EQ(install_texture("ok.bmp", 1, 1, texel), 0);
-    ::testing::internal::CaptureStderr();
+    const walkers::testing::HeardProblems heard;
     load(MeshFile()
              .positions({0, 0, 0, 1, 0, 0, 1, 1, 0})
              .names(3, {"ok.bmp", "absent.bmp", long_name})
@@ -254,9 +255,9 @@ TEST_F(Mesh, MissingTextureMakesFlatFacesAndLongNamesAreRefused) {
              .select(2)
              .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2})
              .file());
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("absent.bmp"), std::string::npos);
-    EXPECT_EQ(err.find(long_name), std::string::npos); // never even tried
+    // The long name is never even tried as a file.
+    EXPECT_EQ(heard.log().unreadable_files(),
+              std::vector<std::string>{(std::filesystem::current_path() / "absent.bmp").string()});
     const auto f = faces();
     ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[0].kind, 0x213);
@@ -327,14 +328,14 @@ TEST_F(Mesh, TexturedFacesUsePerCornerTexcoordsWhenThePayloadHoldsThem) {
     EXPECT_EQ(f[3].colour, (std::vector<int16_t>{0, 0, 0, 0}));
 }
 
-TEST_F(Mesh, FacesWithIndicesOutsideTheMeshAreDropped) {
+TEST_F(Mesh, FacesWithVertexIndicesOutsideTheMeshAreDropped) {
     pad_positions(10);
     load(MeshFile()
              .faces(CHUNK_TRIANGLES, 3, {0, 1, 2}) // before any positions
              .positions({0, 0, 0, 1, 0, 0, 1, 1, 0})
              .faces(CHUNK_TRIANGLES, 3, {0, 1, 3, 0, 1, 2, -1, 0, 1})
              .texcoords({0, 0, 1, 1})
-             .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 0}, {0, 1, 1, 0, 1, 2})
+             .faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 3}, {0, 1, 1, 0, 1, 2})
              .file());
     const auto f = faces();
     ASSERT_EQ(f.size(), 2u);
@@ -343,6 +344,73 @@ TEST_F(Mesh, FacesWithIndicesOutsideTheMeshAreDropped) {
     EXPECT_EQ(f[1].vertex, (std::vector<int16_t>{10, 11, 12}));
     EXPECT_EQ(f[1].kind, 0x213);
     EXPECT_EQ(f[1].texcoord, (std::vector<int16_t>{4, 5, 5}));
+}
+
+// Only an index that drawing the face reads can drop it. Texcoord indices count
+// from the latest texcoords chunk (from 0 before any) and only textured faces
+// read them, so they drop a face only when base + index leaves the stream.
+TEST_F(Mesh, TexcoordIndicesDropOnlyTexturedFacesAndOnlyOutsideTheStream) {
+    const auto shape = [] { return MeshFile().positions({0, 0, 0, 1, 0, 0, 1, 1, 0}); };
+    const auto textured = [&] {
+        return shape().texcoords({0, 0, 1, 1}).names(1, {"skin.bmp"}).select(0);
+    };
+    struct Case {
+        const char* what;
+        MeshFile file;
+        std::vector<Face> drawn; // kind, texture, vertex, texcoord
+        const char* heard;       // what a listener is told: the position, then the message
+    };
+    const std::vector<Case> cases = {
+        {"flat, texcoord indices before any texcoords chunk",
+         shape().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {7, 8, 9}),
+         {{0x213, 0, {0, 1, 2}, {7, 8, 9}, {}}},
+         "byte 52: warning: textured-triangles chunk: no texture is selected before it; its "
+         "faces are drawn flat"},
+        {"flat, texcoord indices far outside the stream",
+         shape().faces(CHUNK_TEXTURED_QUADS, 4, {0, 1, 2, 2}, {5000, -3, 0, 1}),
+         {{0x214, 0, {0, 1, 2, 2}, {5000, -3, 0, 1}, {}}},
+         "byte 52: warning: textured-quads chunk: no texture is selected before it"},
+        {"textured, past the latest chunk but inside the stream",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1, 5}),
+         {{0x21b, 0, {0, 1, 2}, {4, 5, 9}, {}}},
+         "byte 111: warning: face 0 of a textured-triangles chunk: texture coordinate indices "
+         "reach past the 2 entries of the latest texcoords chunk"},
+        {"textured, the last entry of the stream",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {1195, 0, 1}),
+         {{0x21b, 0, {0, 1, 2}, {1199, 4, 5}, {}}},
+         "byte 111: warning: face 0 of a textured-triangles chunk: texture coordinate indices "
+         "reach past"},
+        {"textured, one past the stream",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2}, {0, 1196, 1}),
+         {},
+         "byte 119: error: face 0 of a textured-triangles chunk: texture coordinate index 1196, "
+         "counted from the latest texcoords chunk, falls outside the texcoord stream (1200 "
+         "entries); face dropped"},
+        {"textured, before the stream's start",
+         textured().faces(CHUNK_TEXTURED_TRIANGLES, 3, {0, 1, 2, 2, 1, 0}, {-5, 0, 1, 0, 1, 0}),
+         {{0x21b, 0, {2, 1, 0}, {4, 5, 4}, {}}},
+         "byte 123: error: face 0 of a textured-triangles chunk: texture coordinate index -5"},
+    };
+    const uint16_t texel[4] = {};
+    for (const Case& c : cases) {
+        walkers::testing::reset_all_modules();
+        bind_streams();
+        ASSERT_EQ(install_texture("skin.bmp", 1, 1, texel), 0);
+        model = create_model_slot(1);
+        const walkers::testing::HeardProblems heard;
+        EXPECT_EQ(load_mesh(model, c.file.file(), "m.msh"), 0);
+        EXPECT_NE(heard.text().find(std::string("m.msh:") + c.heard), std::string::npos)
+            << c.what << "\n"
+            << heard.text();
+        const auto f = faces();
+        ASSERT_EQ(f.size(), c.drawn.size()) << c.what;
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            EXPECT_EQ(f[i].kind, c.drawn[i].kind) << c.what;
+            EXPECT_EQ(f[i].texture, c.drawn[i].texture) << c.what;
+            EXPECT_EQ(f[i].vertex, c.drawn[i].vertex) << c.what;
+            EXPECT_EQ(f[i].texcoord, c.drawn[i].texcoord) << c.what;
+        }
+    }
 }
 
 TEST_F(Mesh, PlainChunkOfMoreThan256FacesIsSkipped) {

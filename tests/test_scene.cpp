@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "assets/file.h"
+#include "assets/diagnostics.h"
 #include "assets/model.h"
 #include "geometry/matrix.h"
 #include "render/store.h"
@@ -143,26 +143,49 @@ TEST_F(SceneTest, StreamsStayEmptyAndWalkersAreSkippedWithoutAModel) {
     EXPECT_EQ(next_draw(), reference_draws(11)[10]);
 }
 
-// Setup names each file it could not read once, by its full path, and a folder
-// it cannot enter loads nothing at all rather than whatever lies where it is.
-TEST_F(SceneTest, SetupNamesUnreadableFilesOnceAndSkipsAFolderItCannotEnter) {
-    ::testing::internal::CaptureStderr();
-    start(/*with_model=*/false);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+// Setup keeps the listener it finds, whose log names each unreadable file once
+// by its full path, and a folder it cannot enter loads nothing at all rather
+// than whatever lies where it is.
+TEST_F(SceneTest, SetupTellsTheListenerOfUnreadableFilesAndSkipsAFolderItCannotEnter) {
+    DiagnosticLog log;
+    {
+        const ListeningScope listen(&log);
+        start(/*with_model=*/false);
+    }
     const std::string model = (assets_->path() / "mdt.txt").string();
-    EXPECT_EQ(unreadable_files(), std::vector<std::string>{model});
-    EXPECT_NE(err.find("\"" + model + "\""), std::string::npos) << err;
+    EXPECT_EQ(log.unreadable_files(), std::vector<std::string>{model});
+    ASSERT_EQ(log.diagnostics().size(), 1u); // nine walkers, one line
+    EXPECT_EQ(format_diagnostic(log.diagnostics()[0]),
+              model + ": error: cannot read this file: No such file or directory");
     EXPECT_EQ(find_texture("ome16.bmp"), 0);
+    EXPECT_EQ(diagnostic_sink(), nullptr);
 
     teardown_scene();
     std::filesystem::current_path(start_dir());
-    setup_scene(host.get(), (assets_->path() / "absent").string());
-    EXPECT_TRUE(unreadable_files().empty());
+    DiagnosticLog elsewhere;
+    {
+        const ListeningScope listen(&elsewhere);
+        setup_scene(host.get(), (assets_->path() / "absent").string());
+    }
+    EXPECT_TRUE(elsewhere.diagnostics().empty());
     EXPECT_EQ(find_texture("ome16.bmp"), -1);
     EXPECT_EQ(walkers()[0].model, -1);
     EXPECT_EQ(std::filesystem::current_path(), start_dir());
     frames(1);
     EXPECT_EQ(surface_pixels()[0], 0x0210); // the floor all the same
+}
+
+// Each walker's loads add one copy of the panel: four positions, four corner
+// texcoords and two 48-byte quads.
+TEST_F(SceneTest, EachWalkerAddsOneCopyOfItsGeometryToTheStore) {
+    start();
+    for (const StoreUse& use : walker_store_use()) {
+        EXPECT_EQ(use.positions, 4);
+        EXPECT_EQ(use.texcoords, 4);
+        EXPECT_EQ(use.primitives, 2);
+        EXPECT_EQ(use.primitive_bytes, 96);
+    }
+    EXPECT_EQ(store_use().primitive_bytes, WALKER_COUNT * 96);
 }
 
 TEST_F(SceneTest, FirstFrameMatchesTheWorkedPositions) {

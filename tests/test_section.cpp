@@ -287,11 +287,10 @@ TEST(SectionFile, ReadsFilesAndRefusesMissingOnes) {
     std::vector<fs::path> unreadable = {dir / "missing.txt", dir};
     if (fs::exists("/dev/zero")) unreadable.emplace_back("/dev/zero"); // endless: refused
     for (const fs::path& bad : unreadable) {
-        ::testing::internal::CaptureStderr();
+        const walkers::testing::HeardProblems heard;
         const SectionBlob blob = parse_section_file(bad.string());
-        const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(blob.bytes, (std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff}));
-        EXPECT_NE(err.find(bad.string()), std::string::npos) << err;
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+        EXPECT_EQ(heard.log().unreadable_files(), std::vector<std::string>{bad.string()});
+        EXPECT_EQ(heard.log().diagnostics().size(), 1u) << heard.text();
     }
 }

@@ -80,8 +80,10 @@ TEST(Bmp16, HeadersPaddingAndBottomUpRows) {
     EXPECT_TRUE(encode_bmp16(px, 0, 0).empty());
 }
 
-// The first folder that holds the model file wins; a "data" folder without it
-// is passed over, and every folder looked at is named, as an absolute path.
+// The first folder that holds the model file wins: the working directory's
+// "data", the one beside the program, the installed one reached from the
+// program's folder. A "data" folder without the model file is passed over, and
+// every folder looked at is named, as an absolute path.
 TEST(DataDir, FirstCandidateHoldingTheModelFileWins) {
     namespace fs = std::filesystem;
     const fs::path saved = fs::current_path();
@@ -91,40 +93,44 @@ TEST(DataDir, FirstCandidateHoldingTheModelFileWins) {
     fs::remove_all(root);
     const fs::path here = root / "cwd" / "data";
     const fs::path beside = root / "bin" / "data";
-    fs::create_directories(here);
-    fs::create_directories(beside);
+    const fs::path installed = (root / "bin" / INSTALLED_DATA_DIR).lexically_normal();
+    for (const fs::path& folder : {here, beside, installed})
+        fs::create_directories(folder);
     const fs::path exe = root / "bin" / "walkers-demo";
     fs::current_path(root / "cwd");
-    const std::vector<fs::path> both{here, beside};
-    EXPECT_EQ(data_dir_candidates(exe), both);
+    const std::vector<fs::path> all{here, beside, installed};
+    EXPECT_EQ(data_dir_candidates(exe), all);
     EXPECT_EQ(data_dir_candidates({}), std::vector<fs::path>{here});
-    fs::current_path(root / "bin"); // started from its own folder: one candidate
-    EXPECT_EQ(data_dir_candidates(exe), std::vector<fs::path>{beside});
+    fs::current_path(root / "bin"); // started from its own folder: one candidate fewer
+    EXPECT_EQ(data_dir_candidates(exe), (std::vector<fs::path>{beside, installed}));
     fs::current_path(root / "cwd");
 
     struct Case {
-        bool model_here, model_beside;
+        bool model_here, model_beside, model_installed;
         fs::path found;
         std::vector<fs::path> tried;
     };
-    const Case cases[] = {{false, false, {}, both},
-                          {false, true, beside, both},
-                          {true, true, here, {here}},
-                          {true, false, here, {here}}};
+    const Case cases[] = {{false, false, false, {}, all},
+                          {false, false, true, installed, all},
+                          {false, true, true, beside, {here, beside}},
+                          {true, true, true, here, {here}},
+                          {true, false, false, here, {here}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.model_here << c.model_beside);
-        fs::remove(here / "mdt.txt");
-        fs::remove(beside / "mdt.txt");
-        if (c.model_here) std::ofstream(here / "mdt.txt") << "";
-        if (c.model_beside) std::ofstream(beside / "mdt.txt") << "";
+        SCOPED_TRACE(::testing::Message() << c.model_here << c.model_beside << c.model_installed);
+        const std::pair<fs::path, bool> models[] = {
+            {here, c.model_here}, {beside, c.model_beside}, {installed, c.model_installed}};
+        for (const auto& [folder, with_model] : models) {
+            fs::remove(folder / "mdt.txt");
+            if (with_model) std::ofstream(folder / "mdt.txt") << "";
+        }
         const DataDirLookup lookup = locate_data_dir(exe);
         EXPECT_EQ(lookup.found, c.found);
         EXPECT_EQ(lookup.tried, c.tried);
         EXPECT_EQ(lookup.folder(), c.found.empty() ? here : c.found);
         if (c.found.empty()) {
-            EXPECT_EQ(lookup.not_found_message(), "no folder holding mdt.txt (tried " +
-                                                      here.string() + ", " + beside.string() +
-                                                      "); --data names one");
+            EXPECT_EQ(lookup.not_found_message(),
+                      "no folder holding mdt.txt (tried " + here.string() + ", " + beside.string() +
+                          ", " + installed.string() + "); --data names one");
         }
     }
     fs::current_path(saved);

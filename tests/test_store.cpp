@@ -177,8 +177,13 @@ TEST_F(Store, FacesWithShortListsOrStrayIndicesAreNotWritten) {
     } cases[] = {
         {"vertex past the screen vertices", {.vertex_base = 1498, .vertex_indices = three}},
         {"vertex negative in 16 bits", {.vertex_base = 40000, .vertex_indices = three}},
-        {"texcoord past the bound stream",
-         {.texcoord_base = 1198, .vertex_indices = three, .texcoord_indices = three}},
+        {"texcoord past the bound stream, textured",
+         {.texcoord_base = 1198, .vertex_indices = three, .texcoord_indices = three, .texture = 1}},
+        {"texcoord past the bound stream, textured through the flags",
+         {.texcoord_base = 1198,
+          .vertex_indices = three,
+          .texcoord_indices = three,
+          .flags = PRIM_TEXTURED_BIT}},
         {"colour past the table",
          {.colour_base = COLOUR_TABLE_ENTRIES, .vertex_indices = three, .colour_indices = three}},
     };
@@ -209,6 +214,10 @@ TEST_F(Store, TexcoordListNeedsABoundTexcoordStream) {
     EXPECT_EQ(current_store()->primitive_count, 0);
     emit_triangles({.vertex_indices = three, .count = 1});
     EXPECT_EQ(current_store()->primitive_count, 1);
+    // A flat record never reads its texcoords: it keeps them as given.
+    emit_triangles({.vertex_indices = three, .texcoord_indices = three, .count = 1});
+    ASSERT_EQ(current_store()->primitive_count, 2);
+    EXPECT_EQ(words(primitive_texcoords(primitive_at(40)), 3), (std::vector<int16_t>{0, 1, 2}));
 }
 
 TEST_F(Store, StreamsCountAppendsAndRefuseBadRows) {

@@ -3,7 +3,8 @@
 // The page's script (page.js) drives everything: it starts the scene once, runs
 // frames when they are due, passes left clicks on, and draws each presented frame
 // from the RGBA buffer this file fills. The scene runs on a surface of the demo
-// window's size, from the asset folder packed into the page at /data.
+// window's size, from the asset folder packed into the page at /data. Problems
+// the loaders meet in it go to standard error (the console), each once.
 //
 //   walkers_start()        setup; returns how many walkers have a model (0: the
 //                          data did not load)
@@ -22,10 +23,12 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
+#include <iostream>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "assets/diagnostics.h"
 #include "render/surface.h"
 #include "scene/scene.h"
 #include "scene/snapshot.h"
@@ -81,7 +84,11 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE int walkers_start() {
     random_reset();
-    setup_scene(&host(), PACKED_DATA_DIR);
+    {
+        DiagnosticLog problems(&std::cerr); // the console: each problem of the data once
+        const ListeningScope listen(&problems);
+        setup_scene(&host(), PACKED_DATA_DIR);
+    }
     int loaded = 0;
     for (const Walker& w : walkers::walkers())
         loaded += w.model >= 0 ? 1 : 0;

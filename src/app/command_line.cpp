@@ -13,9 +13,9 @@ namespace {
 const QCommandLineOption HELP({"h", "help"}, "Show this help and exit.");
 const QCommandLineOption VERSION({"v", "version"}, "Show the version and exit.");
 const QCommandLineOption DATA("data",
-                              "Load the assets from DIR (default: the folder \"data\" "
-                              "holding mdt.txt, in the working directory or beside the "
-                              "program).",
+                              "Load the assets from DIR (default: the first folder holding "
+                              "mdt.txt of \"data\" in the working directory, \"data\" beside "
+                              "the program, and the installed ../share/walkers/data).",
                               "DIR");
 const QCommandLineOption UNLIMITED("unlimited", "Draw frames back to back instead of 60 a second.");
 const QCommandLineOption FRAMES("frames", "Quit after N frames and print the frame rate.", "N");

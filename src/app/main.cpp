@@ -1,11 +1,11 @@
 // main.cpp - the walkers desktop demo.
 //
 // Reads the command line first (--help and --version need no display), finds
-// the asset folder (--data, else the first "data" holding mdt.txt in the
-// working directory or beside the executable), opens the window "TEST" and
-// runs frames until Escape, the Quit command or closing the window. Exit
-// status: 0 for all of these; 1 when there is no display to open the window on;
-// 2 for a bad command line.
+// the asset folder (--data, else the first folder holding mdt.txt of "data" in
+// the working directory, "data" beside the executable and the installed one),
+// opens the window "TEST" and runs frames until Escape, the Quit command or
+// closing the window. Exit status: 0 for all of these; 1 when there is no
+// display to open the window on; 2 for a bad command line.
 //
 // --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
 // quits after N frames and prints the frames per second: for measuring.
@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
         return EXIT_NO_DISPLAY;
     }
     QApplication app(argc, argv);
+    // Desktops match the window to the installed entry (its name and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("walkers"));
     QApplication::setQuitOnLastWindowClosed(false); // the frame loop decides when to end
 
     walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);

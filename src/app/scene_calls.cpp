@@ -2,16 +2,18 @@
 #include "app/scene_calls.h"
 
 #include <algorithm>
+#include <iostream>
+#include <memory>
 #include <system_error>
 
-#include "assets/file.h"
+#include "assets/diagnostics.h"
 #include "scene/scene.h"
 
 namespace walkers {
 
 namespace {
 
-StartupReport scene_report(const DataDirLookup& lookup) {
+StartupReport scene_report(const DataDirLookup& lookup, const DiagnosticLog& problems) {
     StartupReport report;
     report.data_dir = lookup.found.string();
     std::error_code error;
@@ -20,7 +22,7 @@ StartupReport scene_report(const DataDirLookup& lookup) {
         report.folders_tried.push_back(folder.string());
     report.walkers_loaded = static_cast<int32_t>(std::count_if(
         walkers().begin(), walkers().end(), [](const Walker& w) { return w.model >= 0; }));
-    report.unreadable_files = unreadable_files();
+    report.unreadable_files = problems.unreadable_files();
     return report;
 }
 
@@ -28,13 +30,22 @@ StartupReport scene_report(const DataDirLookup& lookup) {
 
 SceneCalls real_scene_calls(DataDirLookup lookup) {
     const std::string folder = lookup.folder().string();
+    // What setup's loaders met: each problem once on standard error as it comes,
+    // and kept for the report.
+    auto problems = std::make_shared<DiagnosticLog>(&std::cerr);
     return SceneCalls{
-        .setup = [folder](WindowHost* host) { setup_scene(host, folder); },
+        .setup =
+            [folder, problems](WindowHost* host) {
+                *problems = DiagnosticLog(&std::cerr);
+                const ListeningScope listen(problems.get());
+                setup_scene(host, folder);
+            },
         .teardown = [] { teardown_scene(); },
         .run_frame = [](WindowHost* host) { run_frame(host); },
         .start_jump = [] { start_jump(); },
         .frames_drawn = [] { return frames_drawn(); },
-        .report = [lookup = std::move(lookup)] { return scene_report(lookup); },
+        .report = [lookup = std::move(lookup),
+                   problems] { return scene_report(lookup, *problems); },
     };
 }
 

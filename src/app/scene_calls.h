@@ -5,7 +5,9 @@
 // run_frame whenever the loop is idle, start_jump on every left button press,
 // frames_drawn for the About box and file names, report right after setup for
 // what start-up could not find or read. real_scene_calls binds them to the demo
-// scene with the asset folder a lookup gave; tests put counters in their place.
+// scene with the asset folder a lookup gave, and listens to setup's loaders:
+// each problem they meet goes once to standard error, and the files they could
+// not read to the report. Tests put counters in their place.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "assets/diagnostics.h"
 #include "assets/model.h"
 #include "assets/section.h"
 
@@ -23,10 +24,16 @@ std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
 
 // One load in progress. The record exists once a head section was accepted.
 struct AnimationLoad {
+    explicit AnimationLoad(std::string_view file) : problems(file) {}
+
     int32_t index = 0;
     std::unique_ptr<AnimationSlot> record;
     int32_t pose_count = 0;
+    bool head_named = false; // a section called SEC_ANIM_HEAD: came, usable or not
     bool poses_read = false;
+    int32_t keys_defined = 0;
+    SourcePosition seek_at;
+    FileDiagnostics problems;
 };
 
 // Whether K keys and P poses of `parts` vectors, plus from_pose, fit the room.
@@ -41,14 +48,34 @@ bool head_fits(int64_t keys, int64_t parts, int64_t poses) {
 // A later head starts the record afresh, as a new allocation would; a head
 // beyond the room leaves no record, so the sections after it are ignored.
 void read_head(AnimationLoad& load, SectionView s) {
-    if (section_record_count(s, HEAD_RECORD_BYTES) < 1) return;
+    if (load.head_named)
+        load.problems.warning(section_position(s),
+                              "a second SEC_ANIM_HEAD: section starts the animation afresh");
+    load.head_named = true;
+    if (section_record_count(s, HEAD_RECORD_BYTES) < 1) {
+        load.problems.error(section_position(s),
+                            "SEC_ANIM_HEAD: holds no complete record (16 bytes, format IIII); it "
+                            "is ignored");
+        return;
+    }
     const uint8_t* r = section_records(s);
     const int32_t keys = record_int(r, 0);
     const int32_t parts = record_int(r, 8);
     const int32_t poses = record_int(r, 12);
     load.record.reset();
     load.poses_read = false;
-    if (!head_fits(keys, parts, poses)) return;
+    load.keys_defined = 0;
+    if (!head_fits(keys, parts, poses)) {
+        if (keys < 0 || parts < 0 || poses < 0)
+            load.problems.error(section_position(s), "SEC_ANIM_HEAD: ", keys, " keys, ", parts,
+                                " parts and ", poses,
+                                " poses: a count is negative; no animation is made");
+        else
+            load.problems.error(section_position(s), "SEC_ANIM_HEAD: ", keys, " keys and ", poses,
+                                " poses of ", parts, " parts do not fit the ", ANIMATION_ROOM_BYTES,
+                                " bytes an animation holds; no animation is made");
+        return;
+    }
 
     auto record = std::make_unique<AnimationSlot>();
     record->index = load.index;
@@ -61,11 +88,35 @@ void read_head(AnimationLoad& load, SectionView s) {
     load.record = std::move(record);
 }
 
+// Records against the entries the head made room for: extra ones are ignored,
+// and missing ones are told with what they become (an error when `severe`).
+void check_record_count(AnimationLoad& load, SectionView s, int32_t stride, int32_t room,
+                        std::string_view what, std::string_view missing, bool severe) {
+    const int32_t records = section_record_count(s, stride);
+    const SourcePosition at = section_position(s);
+    if (records > room)
+        load.problems.warning(at, section_name(s), " holds ", records, " ", what,
+                              " where SEC_ANIM_HEAD: makes room for ", room, "; the last ",
+                              records - room, " are ignored");
+    else if (records < room && severe)
+        load.problems.error(at, section_name(s), " holds ", records, " of the ", room, " ", what,
+                            " SEC_ANIM_HEAD: calls for; ", missing);
+    else if (records < room)
+        load.problems.warning(at, section_name(s), " holds ", records, " of the ", room, " ", what,
+                              " SEC_ANIM_HEAD: calls for; ", missing);
+}
+
 // Key j from record j; records beyond the head's key count have no room.
 void read_keys(AnimationLoad& load, SectionView s) {
     AnimationSlot& a = *load.record;
+    check_record_shape(load.problems, s, SEEK_RECORD_BYTES, "IIIIV");
+    if (load.problems.listening())
+        check_record_count(load, s, SEEK_RECORD_BYTES, static_cast<int32_t>(a.keys.size()), "keys",
+                           "the others are undefined", false);
+    load.seek_at = section_position(s);
     const int32_t n =
         std::min(section_record_count(s, SEEK_RECORD_BYTES), static_cast<int32_t>(a.keys.size()));
+    load.keys_defined = std::max(load.keys_defined, n);
     const uint8_t* records = section_records(s);
     for (int32_t j = 0; j < n; ++j) {
         const uint8_t* r = records + j * SEEK_RECORD_BYTES;
@@ -91,6 +142,10 @@ const Vector4* pose_of(const AnimationSlot& a, int32_t pose) {
 // playback state: key 0 current, its pose saved as the pose to blend towards.
 void read_poses(AnimationLoad& load, SectionView s) {
     AnimationSlot& a = *load.record;
+    check_record_shape(load.problems, s, DAT_RECORD_BYTES, "V");
+    if (load.problems.listening())
+        check_record_count(load, s, DAT_RECORD_BYTES, static_cast<int32_t>(a.poses.size()),
+                           "pose records", "the missing ones read as 0 degrees", true);
     const int32_t n =
         std::min(section_record_count(s, DAT_RECORD_BYTES), static_cast<int32_t>(a.poses.size()));
     const uint8_t* records = section_records(s);
@@ -108,17 +163,37 @@ void read_poses(AnimationLoad& load, SectionView s) {
 }
 
 // Every key playback can reach from key 0 must name a loaded pose and a loaded
-// next key, or none (then it plays again).
-bool keys_playable(const AnimationLoad& load) {
+// next key, or none (then it plays again). Says which key breaks the chain.
+bool keys_playable(AnimationLoad& load) {
     const std::vector<Keyframe>& keys = load.record->keys;
-    if (keys.empty()) return false;
+    if (keys.empty()) {
+        load.problems.error(NO_POSITION,
+                            "SEC_ANIM_HEAD: gives no keys; the animation will not play");
+        return false;
+    }
     std::vector<bool> visited(keys.size(), false);
     for (int32_t k = 0; !visited[static_cast<size_t>(k)];) {
         visited[static_cast<size_t>(k)] = true;
         const Keyframe& key = keys[static_cast<size_t>(k)];
-        if (!pose_loaded(load, key.pose)) return false;
+        if (k >= load.keys_defined) {
+            load.problems.error(load.seek_at, "key ", k,
+                                ", which playback reaches from key 0, is not defined by "
+                                "SEC_ANIM_SEEK:; the animation will not play");
+            return false;
+        }
+        if (!pose_loaded(load, key.pose)) {
+            load.problems.error(load.seek_at, "key ", k, " names pose ", key.pose, ", outside the ",
+                                load.pose_count,
+                                " poses of SEC_ANIM_HEAD:; the animation will not play");
+            return false;
+        }
         if (key.next == NO_KEY) return true;
-        if (key.next < 0 || key.next >= static_cast<int32_t>(keys.size())) return false;
+        if (key.next < 0 || key.next >= static_cast<int32_t>(keys.size())) {
+            load.problems.error(load.seek_at, "key ", k, " names next key ", key.next,
+                                ", outside its ", keys.size(),
+                                " keys; the animation will not play");
+            return false;
+        }
         k = key.next;
     }
     return true;
@@ -153,9 +228,32 @@ int32_t degrees_to_angle(float degrees) {
 
 namespace {
 
+// A section the loader has no use for where it stands.
+void report_ignored(AnimationLoad& load, SectionView s, const char* name) {
+    const bool known =
+        std::strcmp(name, "SEC_ANIM_SEEK:") == 0 || std::strcmp(name, "SEC_ANIM_DAT:") == 0;
+    if (!known && section_name_form(name))
+        load.problems.warning(section_position(s), "section ", name,
+                              " is not an animation section; ignored");
+    else if (!load.head_named)
+        load.problems.error(section_position(s), name,
+                            " comes before any SEC_ANIM_HEAD:; it is ignored");
+}
+
+// The finished record against the model it drives: parts one of them lacks.
+void check_parts(AnimationLoad& load) {
+    const ModelSlot* model = model_slot(load.index);
+    if (model == nullptr || load.record->parts == model->part_count) return;
+    load.problems.warning(NO_POSITION, "poses hold ", load.record->parts,
+                          " parts, the model it drives has ", model->part_count,
+                          load.record->parts > model->part_count
+                              ? "; the extra rotations are not used"
+                              : "; the parts beyond the poses are not animated");
+}
+
 // Fills entry i from a parsed file; sections are taken in file order.
-void load_from_blob(const SectionBlob& blob, int32_t i) {
-    AnimationLoad load;
+void load_from_blob(const SectionBlob& blob, int32_t i, std::string_view file) {
+    AnimationLoad load(file);
     load.index = i;
     for (SectionView s = first_section(blob); section_name_size(s) != SECTION_TERMINATOR;
          s = next_section(s)) {
@@ -163,14 +261,25 @@ void load_from_blob(const SectionBlob& blob, int32_t i) {
         if (std::strcmp(name, "SEC_ANIM_HEAD:") == 0) {
             read_head(load, s);
         } else if (load.record == nullptr) {
-            continue; // keys and poses before any head have nowhere to go
+            report_ignored(load, s, name); // keys and poses before any head have nowhere to go
         } else if (std::strcmp(name, "SEC_ANIM_SEEK:") == 0) {
             read_keys(load, s);
         } else if (std::strcmp(name, "SEC_ANIM_DAT:") == 0) {
             read_poses(load, s);
+        } else {
+            report_ignored(load, s, name);
         }
     }
-    if (load.record != nullptr) load.record->complete = load.poses_read && keys_playable(load);
+    if (load.record != nullptr) {
+        if (!load.poses_read)
+            load.problems.error(NO_POSITION,
+                                "no SEC_ANIM_DAT: section after SEC_ANIM_HEAD:; the animation "
+                                "will not play");
+        load.record->complete = load.poses_read && keys_playable(load);
+        if (load.problems.listening()) check_parts(load);
+    } else if (!load.head_named && !blob.unreadable) {
+        load.problems.error(NO_POSITION, "no SEC_ANIM_HEAD: section; no animation is made");
+    }
     animation_table[static_cast<size_t>(i)] = std::move(load.record);
 }
 
@@ -179,14 +288,14 @@ void load_from_blob(const SectionBlob& blob, int32_t i) {
 int32_t load_animation_text(const char* text, int32_t i) {
     if (i < 0 || i >= ANIMATION_SLOTS) return -1;
     animation_table[static_cast<size_t>(i)].reset();
-    load_from_blob(parse_section_text(text), i);
+    load_from_blob(parse_section_text(text), i, {});
     return i;
 }
 
 int32_t load_animation(const std::string& path, int32_t i) {
     if (i < 0 || i >= ANIMATION_SLOTS) return -1;
     animation_table[static_cast<size_t>(i)].reset();
-    load_from_blob(parse_section_file(path), i);
+    load_from_blob(parse_section_file(path), i, path);
     return i;
 }
 

@@ -8,12 +8,15 @@
 // Plain faces take texture model_load_counter and the corner texcoords; textured
 // faces take the selected texture (-1, flat, before any selection) and, when the
 // payload holds a second index list after the vertex indices, per-corner indices
-// into the latest texcoords chunk. Chunks and faces that break the format's
-// limits are skipped; nothing is read outside `data`.
+// counted from the start of the latest texcoords chunk. Chunks that break the
+// format's limits are skipped, and faces whose drawing would read outside the
+// mesh's positions or the texcoord stream are dropped; nothing is read outside
+// `data`.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace walkers {
 
@@ -29,7 +32,7 @@ constexpr int16_t CHUNK_SELECT_TEXTURE = 107;
 constexpr int32_t MESH_MAX_PLAIN_FACES = 256;
 constexpr int32_t MESH_MAX_TEXTURE_NAMES = 64;
 
-// data: the file's bytes. Returns 0.
-int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data);
+// data: the file's bytes; file: its name, for problem reports. Returns 0.
+int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data, std::string_view file = {});
 
 } // namespace walkers

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 
+#include "assets/diagnostics.h"
 #include "assets/file.h"
 #include "assets/mesh.h"
 #include "assets/model.h"
@@ -19,11 +20,16 @@ constexpr int32_t HEAD_RECORD_BYTES = 52;
 constexpr int32_t BONE_RECORD_BYTES = 72;
 
 // One load in progress: whether a head was read, the slot it made (or -1) and
-// the part count it gave.
+// the part count it gave, and what is said about the file.
 struct ModelLoad {
+    explicit ModelLoad(std::string_view file) : problems(file) {}
+
+    bool head_named = false; // a section called SEC_M_HEAD: came, usable or not
     bool head_seen = false;
+    bool bones_seen = false;
     int32_t model = -1;
     int32_t part_room = 0;
+    FileDiagnostics problems;
 };
 
 int32_t truncated(const uint8_t* record, int32_t at, double scale = 1.0) {
@@ -39,11 +45,28 @@ void store_xyz(Vector4* v, const uint8_t* record, int32_t at) {
 }
 
 void read_head(ModelLoad& load, SectionView s) {
-    if (load.head_seen || section_record_count(s, HEAD_RECORD_BYTES) < 1) return;
+    load.head_named = true;
+    if (load.head_seen) {
+        load.problems.warning(section_position(s), "a second SEC_M_HEAD: section is ignored");
+        return;
+    }
+    if (section_record_count(s, HEAD_RECORD_BYTES) < 1) {
+        load.problems.error(section_position(s),
+                            "SEC_M_HEAD: holds no complete record (52 bytes, format IVVV); no "
+                            "model is made");
+        return;
+    }
     const uint8_t* r = section_records(s);
     load.head_seen = true;
     load.part_room = record_int(r, 0);
     load.model = create_model_slot(load.part_room);
+    if (load.model < 0 && (load.part_room < 0 || load.part_room > MODEL_PART_ROOM_MAX))
+        load.problems.error(section_position(s), "SEC_M_HEAD: part count ", load.part_room,
+                            " is outside 0 .. ", MODEL_PART_ROOM_MAX,
+                            "; no model is made (its meshes are still read)");
+    else if (load.model < 0)
+        load.problems.error(section_position(s), "all ", MODEL_SLOTS,
+                            " model slots are taken; no model is made (its meshes are still read)");
     store_xyz(model_position(load.model), r, 4);
     store_xyz(model_rotation(load.model), r, 20);
     store_xyz(model_scale(load.model), r, 36);
@@ -56,31 +79,80 @@ void load_part(int32_t model, const char* name) {
         add_part(model, 0, 0, 0);
         return;
     }
-    load_mesh(model, std::span<const uint8_t>(image.bytes.data(), image.size));
+    load_mesh(model, std::span<const uint8_t>(image.bytes.data(), image.size), name);
 }
 
-// Records of single S fields: a size word, then the padded name. The walk stops
-// at a size word that does not describe a text inside the section.
-void read_objects(const ModelLoad& load, SectionView s) {
-    if (!load.head_seen) return;
+// What the object list leaves out or lacks against the head's part count.
+void check_object_count(ModelLoad& load, SectionView s) {
+    if (load.model < 0) return; // the head's own problem says it all
+    const int32_t named = section_count(s);
+    if (named > load.part_room)
+        load.problems.error(section_position(s), "SEC_M_OBJ: names ", named,
+                            " meshes, but SEC_M_HEAD: gives room for ", load.part_room,
+                            " parts; the last ", named - load.part_room, " are not loaded");
+    else if (named < load.part_room)
+        load.problems.warning(section_position(s), "SEC_M_OBJ: names ", named, " meshes for the ",
+                              load.part_room, " parts of SEC_M_HEAD:");
+}
+
+// The name of the S record at `at`: a size word, then the padded text. Null when
+// the size word does not describe a terminated text inside the section.
+const char* object_name(const uint8_t* records, int32_t size, int32_t at) {
+    if (at > size - 4) return nullptr;
+    const int32_t text_size = record_int(records, at);
+    if (text_size <= 0 || text_size % 4 != 0 || text_size > size - 4 - at) return nullptr;
+    const char* name = reinterpret_cast<const char*>(records + at + 4);
+    return name[text_size - 1] == '\0' ? name : nullptr;
+}
+
+// Records of single S fields, one mesh file each. The walk stops at a record
+// that is not such a text.
+void read_objects(ModelLoad& load, SectionView s) {
+    if (!load.head_seen) {
+        load.problems.error(section_position(s),
+                            "SEC_M_OBJ: comes before any SEC_M_HEAD:; its meshes are not loaded");
+        return;
+    }
+    check_object_count(load, s);
     const uint8_t* records = section_records(s);
     const int32_t size = section_records_size(s);
     const int32_t count = std::min(section_count(s), load.part_room);
     int32_t at = 0;
     for (int32_t i = 0; i < count; ++i) {
-        if (at > size - 4) return;
-        const int32_t text_size = record_int(records, at);
-        if (text_size <= 0 || text_size % 4 != 0 || text_size > size - 4 - at) return;
-        const char* name = reinterpret_cast<const char*>(records + at + 4);
-        if (name[text_size - 1] != '\0') return;
+        const char* name = object_name(records, size, at);
+        if (name == nullptr) {
+            load.problems.error(section_position(s), "SEC_M_OBJ: record ", i + 1,
+                                " is not a file name (format S); the list ends there");
+            return;
+        }
         load_part(load.model, name);
-        at += 4 + text_size;
+        at += 4 + record_int(records, at);
     }
 }
 
-void read_bones(const ModelLoad& load, SectionView s) {
+// Bone records against the parts they pose.
+void check_bone_count(ModelLoad& load, SectionView s, int32_t parts) {
+    const int32_t records = section_record_count(s, BONE_RECORD_BYTES);
+    if (records > parts)
+        load.problems.warning(section_position(s), "SEC_M_BORN: ", records, " records for ", parts,
+                              " parts; the last ", records - parts, " are ignored");
+    else if (records < parts)
+        load.problems.warning(section_position(s), "SEC_M_BORN: ", records, " records for ", parts,
+                              " parts; parts ", records, " .. ", parts - 1,
+                              " keep pop count 0 and no offset from their parent");
+}
+
+void read_bones(ModelLoad& load, SectionView s) {
+    load.bones_seen = true;
     const ModelSlot* slot = model_slot(load.model);
-    if (slot == nullptr) return;
+    if (slot == nullptr) {
+        if (!load.head_seen)
+            load.problems.error(section_position(s),
+                                "SEC_M_BORN: comes before any SEC_M_HEAD:; it is ignored");
+        return;
+    }
+    check_record_shape(load.problems, s, BONE_RECORD_BYTES, "IIVVVV");
+    check_bone_count(load, s, slot->part_count);
     const int32_t n = std::min(section_record_count(s, BONE_RECORD_BYTES), slot->part_count);
     const uint8_t* records = section_records(s);
     for (int32_t i = 0; i < n; ++i) {
@@ -94,8 +166,8 @@ void read_bones(const ModelLoad& load, SectionView s) {
     }
 }
 
-int32_t load_from_blob(const SectionBlob& blob) {
-    ModelLoad load;
+int32_t load_from_blob(const SectionBlob& blob, std::string_view file) {
+    ModelLoad load(file);
     for (SectionView s = first_section(blob); section_name_size(s) != SECTION_TERMINATOR;
          s = next_section(s)) {
         const char* name = section_name(s);
@@ -105,8 +177,18 @@ int32_t load_from_blob(const SectionBlob& blob) {
             read_objects(load, s);
         } else if (std::strcmp(name, "SEC_M_BORN:") == 0) {
             read_bones(load, s);
-        } // "SEC_M_HIT:" and any other name: nothing
+        } else if (std::strcmp(name, "SEC_M_HIT:") != 0 && section_name_form(name)) {
+            load.problems.warning(section_position(s), "section ", name,
+                                  " is not a model section; ignored");
+        }
     }
+    if (!load.head_named && !blob.unreadable)
+        load.problems.error(NO_POSITION, "no SEC_M_HEAD: section; no model is made");
+    const ModelSlot* slot = model_slot(load.model);
+    if (!load.bones_seen && slot != nullptr && slot->part_count > 1)
+        load.problems.warning(NO_POSITION,
+                              "no SEC_M_BORN: section; every part keeps pop count 0 and no "
+                              "offset, so each hangs from the one before it at its joint");
     return load.model;
 }
 
@@ -114,12 +196,12 @@ int32_t load_from_blob(const SectionBlob& blob) {
 
 int32_t load_model(const std::string& path) {
     step_model_load_counter(); // before anything else: the meshes read it
-    return load_from_blob(parse_section_file(path));
+    return load_from_blob(parse_section_file(path), path);
 }
 
 int32_t load_model_text(const char* text) {
     step_model_load_counter();
-    return load_from_blob(parse_section_text(text));
+    return load_from_blob(parse_section_text(text), {});
 }
 
 } // namespace walkers

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "assets/diagnostics.h"
 #include "assets/file.h"
 #include "assets/float_text.h"
 
@@ -71,10 +72,13 @@ public:
     void text(int32_t at, const char* chars, int32_t length) {
         std::memcpy(block_.data() + at, chars, static_cast<std::size_t>(length));
     }
+    const char* text_at(int32_t at) const {
+        return reinterpret_cast<const char*>(block_.data() + at);
+    }
     SectionBlob finish(int32_t end) {
         word(end, static_cast<uint32_t>(SECTION_TERMINATOR));
         block_.resize(static_cast<std::size_t>(end) + 4);
-        return SectionBlob{std::move(block_)};
+        return SectionBlob{std::move(block_), {}, false};
     }
 
 private:
@@ -83,33 +87,174 @@ private:
 
 constexpr int32_t SECTION_DROPPED = -1;
 
+// Line numbers of positions in the text, counted on from the last one asked
+// for: the parser asks in text order, so the whole text is scanned once.
+class LineCounter {
+public:
+    explicit LineCounter(const char* text) : text_(text), at_(text) {}
+    int64_t line_of(const char* pos) {
+        if (pos == nullptr) pos = at_ + std::strlen(at_); // the end of the text
+        if (pos < at_) {
+            at_ = text_;
+            line_ = 1;
+        }
+        for (; at_ < pos; ++at_)
+            line_ += *at_ == '\n';
+        return line_;
+    }
+
+private:
+    const char* text_;
+    const char* at_;
+    int64_t line_ = 1;
+};
+
+// One parse: the blob being built, and what is said about the text. Every
+// report is behind problems.listening(), so a parse nobody listens to does
+// exactly the work it always did.
+struct Parse {
+    Parse(const char* text, FileDiagnostics& problems) : lines(text), problems(problems) {}
+
+    // Whether header and field problems are still worth telling.
+    bool telling() const { return problems.listening() && !lost_step; }
+
+    // Only counted for a listener; a parse nobody hears about counts nothing.
+    SourcePosition line_at(const char* pos) {
+        return problems.listening() ? at_line(lines.line_of(pos)) : NO_POSITION;
+    }
+
+    BlobBuilder blob;
+    LineCounter lines;
+    FileDiagnostics& problems;
+    std::vector<SectionSource> sources;
+    // Set once a section's count is seen not to match its records: from there on
+    // the parse reads records as headers and headers as records, and the header
+    // and field problems that follow would only echo that one.
+    bool lost_step = false;
+};
+
+// Where a field stands, for messages.
+struct FieldPlace {
+    const char* section;
+    int32_t record; // from 1
+    int32_t field;  // from 1, the code's place in the format string
+};
+
+// "section NAME:", whether or not the name ends with its colon.
+std::string section_label(const char* name) {
+    return "section " + std::string(name) + (section_name_form(name) ? "" : ":");
+}
+
+std::string field_place(const FieldPlace& at) {
+    return section_label(at.section) + " record " + std::to_string(at.record) + ", field " +
+           std::to_string(at.field);
+}
+
+// What a token is, for messages: a field of a record, or a part of a header.
+struct TokenLabel {
+    std::string_view what;
+    const FieldPlace* field = nullptr;
+};
+
+// read_token that also reports a token cut to fit `capacity`.
+const char* take_token(Parse& p, const char* cursor, char* dst, int32_t capacity,
+                       const TokenLabel& label) {
+    const char* start = p.telling() ? skip_blank(cursor) : nullptr;
+    const char* end = read_token(cursor, dst, capacity);
+    if (start != nullptr && end != nullptr && end - start > capacity - 1) {
+        const std::string where = label.field ? field_place(*label.field) + ": " : "";
+        p.problems.error(p.line_at(start), where, label.what, " '", dst, "...' of ", end - start,
+                         " characters is cut to its first ", capacity - 1);
+    }
+    return end;
+}
+
+// Whether a "%d" text's value lies outside int32, so the field keeps only its
+// low 32 bits.
+bool int_wraps(const char* text) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint64_t value = 0;
+    for (; is_digit(*p); ++p) {
+        value = value * 10u + static_cast<uint64_t>(*p - '0');
+        if (value > uint64_t{1} << 32) return true;
+    }
+    return value > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
+}
+
+// A token as a number of `code` ('F' float, else int) into `word`, which stays
+// 0 when the token does not start with one; whether it did.
+bool convert_number(char code, const char* token, uint32_t& word) {
+    if (code == 'F') {
+        float value = 0.0f;
+        const bool number = scan_float(token, value);
+        word = float_bits(value);
+        return number;
+    }
+    int32_t value = 0;
+    const bool number = convert_int(token, value);
+    word = static_cast<uint32_t>(value);
+    return number;
+}
+
+// One number field of `code` into `word`. Untold, it is the plain read it
+// always was: the records of a parse nobody listens to cost what they did.
+template <bool Told>
+const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
+                        const FieldPlace& at) {
+    if constexpr (!Told) {
+        float f = 0.0f;
+        int32_t i = 0;
+        cursor = code == 'F' ? read_float(cursor, f) : read_int(cursor, i);
+        word = code == 'F' ? float_bits(f) : static_cast<uint32_t>(i);
+        return cursor;
+    }
+    char token[TOKEN_CAPACITY];
+    const char* start = skip_blank(cursor);
+    cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
+    if (cursor == nullptr) return nullptr;
+    if (!convert_number(code, token, word))
+        p.problems.error(p.line_at(start), field_place(at), ": '", token,
+                         "' is not a number; the field reads 0");
+    else if (code != 'F' && int_wraps(token))
+        p.problems.error(p.line_at(start), field_place(at), ": ", token,
+                         " does not fit in 32 bits; the field keeps its low 32 bits");
+    return cursor;
+}
+
 // One field of a record at w. Returns the bytes written, or SECTION_DROPPED when
 // the text ends or the blob is full. Codes the format table does not list read
 // nothing and write nothing.
-int32_t parse_field(char code, const char*& cursor, BlobBuilder& blob, int32_t w) {
+template <bool Told>
+int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const FieldPlace& at) {
+    BlobBuilder& blob = p.blob;
     switch (code) {
     case 'F':
     case 'V': {
         const int32_t floats = code == 'F' ? 1 : 4;
         if (!blob.fits(w, 4 * floats)) return SECTION_DROPPED;
         for (int32_t k = 0; k < floats; ++k) {
-            float value = 0.0f;
-            cursor = read_float(cursor, value);
-            blob.word(w + 4 * k, float_bits(value));
+            uint32_t word = 0;
+            cursor = take_number<Told>(p, cursor, 'F', word, at);
+            blob.word(w + 4 * k, word);
         }
         return cursor ? 4 * floats : SECTION_DROPPED;
     }
     case 'I':
     case 'L': {
         if (!blob.fits(w, 4)) return SECTION_DROPPED;
-        int32_t value = 0;
-        cursor = code == 'I' ? read_int(cursor, value) : read_long(cursor, value);
-        blob.word(w, static_cast<uint32_t>(value));
+        uint32_t word = 0;
+        cursor = take_number<Told>(p, cursor, code, word, at);
+        blob.word(w, word);
         return cursor ? 4 : SECTION_DROPPED;
     }
     case 'S': {
         char token[TOKEN_CAPACITY];
-        cursor = read_token(cursor, token, TOKEN_CAPACITY);
+        if constexpr (Told)
+            cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"text", &at});
+        else
+            cursor = read_token(cursor, token, TOKEN_CAPACITY);
         if (!cursor) return SECTION_DROPPED;
         const int32_t length = static_cast<int32_t>(std::strlen(token));
         const int32_t size = padded_size(length);
@@ -123,36 +268,124 @@ int32_t parse_field(char code, const char*& cursor, BlobBuilder& blob, int32_t w
     }
 }
 
+// The records of a section, from the cursor on; the write position after them,
+// or SECTION_DROPPED.
+template <bool Told>
+int32_t parse_records_as(Parse& p, const char*& cursor, const char* name, int32_t count,
+                         const char* format, int32_t w) {
+    for (int32_t record = 0; record < count; ++record) {
+        int32_t field = 0;
+        for (const char* code = format; *code != '\0'; ++code) {
+            const int32_t written =
+                parse_field<Told>(p, *code, cursor, w, FieldPlace{name, record + 1, ++field});
+            if (written != SECTION_DROPPED) {
+                w += written;
+                continue;
+            }
+            if (Told && cursor == nullptr)
+                p.problems.error(p.line_at(nullptr), section_label(name),
+                                 " the file ends in record ", record + 1, " of ", count,
+                                 "; the section is dropped");
+            return SECTION_DROPPED;
+        }
+    }
+    return w;
+}
+
+// Whether anyone hears of the records is settled once per section.
+int32_t parse_records(Parse& p, const char*& cursor, const char* name, int32_t count,
+                      const char* format, int32_t w) {
+    if (!format_reads_tokens(format)) return w;
+    return p.telling() ? parse_records_as<true>(p, cursor, name, count, format, w)
+                       : parse_records_as<false>(p, cursor, name, count, format, w);
+}
+
+// Problems of a section's header that the parse itself gets through. A name
+// without its colon usually means the count before it was too small, so the
+// parse has lost its step.
+void check_header(Parse& p, SourcePosition name_at, const char* name, const char* count_at,
+                  bool count_read, int32_t count, const char* format) {
+    if (name[0] != '\0' && !section_name_form(name)) {
+        p.problems.warning(name_at, "section name '", name,
+                           "' does not end with ':'; if the count of the section before it is "
+                           "less than its records, this and what follows are misread");
+        p.lost_step = true;
+        return;
+    }
+    if (!count_read)
+        p.problems.error(p.line_at(count_at), section_label(name),
+                         " its count is not a number; the section holds no records");
+    else if (count < 0)
+        p.problems.warning(p.line_at(count_at), section_label(name), " count ", count,
+                           " reads no records");
+    for (const char* code = format; *code != '\0'; ++code) {
+        if (std::strchr("FILVS", *code) == nullptr)
+            p.problems.warning(p.line_at(count_at), section_label(name), " format '", format,
+                               "': '", *code,
+                               "' is not a field code (F, I, L, V, S) and reads nothing");
+    }
+}
+
 // One section at s, the cursor on its name. Returns its next_offset, or
 // SECTION_DROPPED when the text ends inside it or it does not fit the blob.
-int32_t parse_section(const char*& cursor, BlobBuilder& blob, int32_t s) {
+int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
+    BlobBuilder& blob = p.blob;
+    // Lines are counted forwards only, so the name's is taken first.
+    const SourcePosition name_at =
+        p.problems.listening() ? p.line_at(skip_blank(cursor)) : NO_POSITION;
     char name[TOKEN_CAPACITY];
-    cursor = read_token(cursor, name, TOKEN_CAPACITY);
+    cursor = take_token(p, cursor, name, TOKEN_CAPACITY, {"section name"});
     const int32_t name_length = static_cast<int32_t>(std::strlen(name));
     const int32_t name_size = padded_size(name_length);
     if (!blob.fits(s, 12 + name_size)) return SECTION_DROPPED;
     blob.word(s, static_cast<uint32_t>(name_size));
     blob.text(s + 4, name, name_length);
 
+    const char* count_at = p.problems.listening() ? skip_blank(cursor) : nullptr;
     int32_t count = 0; // a count token that is not a number reads 0
-    cursor = read_int(cursor, count);
+    char count_token[TOKEN_CAPACITY];
+    cursor = take_token(p, cursor, count_token, TOKEN_CAPACITY, {"section count"});
+    const bool count_read = cursor != nullptr && convert_int(count_token, count);
     blob.word(s + 4 + name_size, static_cast<uint32_t>(count));
     char format[FORMAT_CAPACITY];
-    cursor = read_token(cursor, format, FORMAT_CAPACITY);
-    if (!cursor) return SECTION_DROPPED;
+    cursor = take_token(p, cursor, format, FORMAT_CAPACITY, {"format string"});
+    if (!cursor) {
+        if (p.telling())
+            p.problems.error(name_at, section_label(name),
+                             " the file ends before its count and format; the section is dropped");
+        return SECTION_DROPPED;
+    }
+    if (p.telling()) check_header(p, name_at, name, count_at, count_read, count, format);
+    if (p.problems.listening()) p.sources.push_back({s, static_cast<int32_t>(name_at.value)});
 
-    int32_t w = s + 12 + name_size;
-    if (format_reads_tokens(format)) {
-        for (int32_t record = 0; record < count; ++record) {
-            for (const char* code = format; *code != '\0'; ++code) {
-                const int32_t written = parse_field(*code, cursor, blob, w);
-                if (written == SECTION_DROPPED) return SECTION_DROPPED;
-                w += written;
-            }
-        }
+    const int32_t w = parse_records(p, cursor, name, count, format, s + 12 + name_size);
+    if (w == SECTION_DROPPED) {
+        if (cursor != nullptr)
+            p.problems.error(name_at, section_label(name), " does not fit in the ",
+                             SECTION_BLOB_CAPACITY,
+                             " bytes a parsed file may take; it and the rest of the file are "
+                             "dropped");
+        if (!p.sources.empty() && p.sources.back().offset == s) p.sources.pop_back();
+        return SECTION_DROPPED;
     }
     blob.word(s + 8 + name_size, static_cast<uint32_t>(w - s));
     return w - s;
+}
+
+// The closing token of the section named `name`; its text is not examined, but
+// one that looks like a section name means a count larger than the records:
+// the parse has lost its step, and reads the sections after it wrongly.
+const char* skip_closing_token(Parse& p, const char* cursor, const char* name) {
+    char closing[TOKEN_CAPACITY];
+    const char* at = p.telling() ? skip_blank(cursor) : nullptr;
+    cursor = read_token(cursor, closing, TOKEN_CAPACITY);
+    if (at != nullptr && section_name_form(closing)) {
+        p.problems.error(p.line_at(at), section_label(name), " the token closing it, '", closing,
+                         "', looks like a section name: the count is more than the records, "
+                         "and the sections after it are misread");
+        p.lost_step = true;
+    }
+    return cursor;
 }
 
 // The checked header of a section: ok is false for the terminator and for any
@@ -229,24 +462,37 @@ const char* read_float(const char* pos, float& dst) {
     return pos;
 }
 
-SectionBlob parse_section_text(const char* text) {
-    BlobBuilder blob;
+SectionBlob parse_section_text(const char* text, std::string_view file) {
+    FileDiagnostics problems(file);
+    Parse p(text, problems);
     const char* cursor = text;
     int32_t s = 0;
     while (skip_blank(cursor) != nullptr) {
-        const int32_t next_offset = parse_section(cursor, blob, s);
+        const int32_t next_offset = parse_section(p, cursor, s);
         if (next_offset == SECTION_DROPPED) break;
+        const char* name = p.blob.text_at(s + 4);
         s += next_offset;
         if (skip_blank(cursor) == nullptr) break;
-        char closing[TOKEN_CAPACITY]; // its text is not examined
-        cursor = read_token(cursor, closing, TOKEN_CAPACITY);
+        cursor = skip_closing_token(p, cursor, name);
     }
-    return blob.finish(s);
+    SectionBlob blob = p.blob.finish(s);
+    blob.sources = std::move(p.sources);
+    return blob;
 }
 
 SectionBlob parse_section_file(const std::string& path) {
     const FileImage image = read_whole_file(path);
-    return parse_section_text(reinterpret_cast<const char*>(image.bytes.data()));
+    const char* text = reinterpret_cast<const char*>(image.bytes.data());
+    if (FileDiagnostics problems(path); problems.listening()) {
+        const std::size_t length = std::strlen(text);
+        if (length < image.size)
+            problems.warning(at_line(LineCounter(text).line_of(text + length)),
+                             "the text ends at a NUL byte; the ", image.size - length,
+                             " bytes from there on are not read");
+    }
+    SectionBlob blob = parse_section_text(text, path);
+    blob.unreadable = !image.ok;
+    return blob;
 }
 
 SectionView first_section(const SectionBlob& blob) {
@@ -288,6 +534,38 @@ SectionView next_section(SectionView s) {
     const Header h = read_header(s);
     if (!h.ok) return s;
     return SectionView{s.blob, s.offset + h.next_offset};
+}
+
+int32_t section_line(SectionView s) {
+    if (s.blob == nullptr) return 0;
+    for (const SectionSource& source : s.blob->sources)
+        if (source.offset == s.offset) return source.line;
+    return 0;
+}
+
+SourcePosition section_position(SectionView s) {
+    const int32_t line = section_line(s);
+    return line > 0 ? at_line(line) : NO_POSITION;
+}
+
+int32_t section_record_bytes(SectionView s) {
+    const int32_t count = section_count(s);
+    return count > 0 ? section_records_size(s) / count : 0;
+}
+
+bool section_name_form(const char* name) {
+    const std::size_t length = std::strlen(name);
+    return length > 0 && name[length - 1] == ':';
+}
+
+void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride,
+                        const char* format) {
+    if (!problems.listening()) return;
+    const int32_t bytes = section_record_bytes(s);
+    if (bytes != 0 && bytes != stride)
+        problems.error(section_position(s), section_name(s), " its format makes records of ", bytes,
+                       " bytes, but they are read as ", stride, "-byte ", format,
+                       " records; their fields come out wrong");
 }
 
 int32_t record_int(const uint8_t* record, int32_t at) {

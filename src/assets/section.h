@@ -20,11 +20,22 @@
 // most SECTION_BLOB_CAPACITY bytes, and a section that does not fit is dropped
 // as one that the text ends in is: the blob ends after the last complete section
 // that fits. An unreadable file gives a blob holding only the terminator.
+//
+// Problems are reported to the diagnostics listener (assets/diagnostics.h) with
+// their line: sections dropped, tokens cut, counts and numbers that are not
+// numbers, integers beyond 32 bits, format characters that are no field code,
+// and, as warnings, what usually means a count that does not match its records
+// (a section name without its colon, a closing token that looks like a name),
+// negative counts and text after a NUL byte. With a listener the blob also notes
+// the line each section starts on, so the loaders can point at it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "assets/diagnostics.h"
 
 namespace walkers {
 
@@ -33,12 +44,22 @@ constexpr int32_t TOKEN_CAPACITY = 52;  // 51 characters and a NUL
 constexpr int32_t FORMAT_CAPACITY = 32; // 31 characters and a NUL
 constexpr int32_t SECTION_TERMINATOR = -1;
 
-// The blob's bytes; every section, record and field is 4-byte aligned from data().
-struct SectionBlob {
-    std::vector<uint8_t> bytes;
+// Where a section of the blob came from: its offset and the line of its name.
+struct SectionSource {
+    int32_t offset;
+    int32_t line;
 };
 
-SectionBlob parse_section_text(const char* text); // NUL-terminated text
+// The blob's bytes; every section, record and field is 4-byte aligned from data().
+// `sources` is filled only while someone listens for problems.
+struct SectionBlob {
+    std::vector<uint8_t> bytes;
+    std::vector<SectionSource> sources{};
+    bool unreadable = false; // the file could not be read (and that was reported)
+};
+
+// NUL-terminated text; `file` names it in problem reports (empty: from memory).
+SectionBlob parse_section_text(const char* text, std::string_view file = {});
 SectionBlob parse_section_file(const std::string& path);
 
 // Padded size of a text of n characters: (n + 4) with the two low bits cleared.
@@ -78,6 +99,21 @@ int32_t section_records_size(SectionView s);
 // than the reader expects gives fewer); 0 for a count of 0 or below.
 int32_t section_record_count(SectionView s, int32_t stride);
 SectionView next_section(SectionView s);
+// The line the section's name stands on, or 0 when the blob did not note it;
+// section_position gives it as a problem position (none when not noted).
+int32_t section_line(SectionView s);
+SourcePosition section_position(SectionView s);
+// The bytes each record takes (the records' bytes over the count), or 0 for a
+// count below 1: what a format string made, for loaders that read fixed strides.
+int32_t section_record_bytes(SectionView s);
+// Whether a name has the form of a section name (it ends with its colon). Loaders
+// warn about unknown sections of that form only: other names come from a parse
+// that lost its step, which the parser has already reported.
+bool section_name_form(const char* name);
+// Reports a section whose format made records of another size than `stride`,
+// the fixed stride a loader reads it at (`format` names the layout it expects).
+void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride,
+                        const char* format);
 
 // Field readers for fixed-stride records: little-endian words at byte `at`.
 int32_t record_int(const uint8_t* record, int32_t at);

@@ -46,4 +46,24 @@ void transform_hierarchy(const Vector4& position, const Vector4& rotation, const
     }
 }
 
+StackWalk walk_part_stack(std::span<const ModelPart> parts) {
+    StackWalk walk;
+    FixedMatrix m;
+    matrix_identity(m);
+    matrix_stack_reset();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto part = static_cast<int32_t>(i);
+        if (matrix_stack_push(m) < 0 && walk.refused_push < 0) walk.refused_push = part;
+        const int32_t level = matrix_stack_level();
+        walk.deepest = std::max(walk.deepest, level);
+        const int32_t pops = parts[i].pop_count;
+        if (pops != 0 && matrix_stack_pop(m, pops) < 0 && walk.refused_pop < 0) {
+            walk.refused_pop = part;
+            walk.level_at_refused_pop = level;
+        }
+    }
+    matrix_stack_reset();
+    return walk;
+}
+
 } // namespace walkers

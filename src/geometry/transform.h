@@ -40,4 +40,17 @@ void transform_hierarchy(const Vector4& position, const Vector4& rotation, const
                          std::span<ModelPart> parts, const FixedMatrix& camera,
                          std::span<ScreenVertex> screen);
 
+// The matrix-stack walk of transform_hierarchy without its matrices, made on the
+// stack itself (which must exist; it is reset before and after), so it tells
+// what a frame will do: the deepest level the parts reach, and the first part
+// whose push or whose pop the stack refuses (-1 for none), with the level it
+// tried to pop from.
+struct StackWalk {
+    int32_t deepest = 0;
+    int32_t refused_push = -1;
+    int32_t refused_pop = -1;
+    int32_t level_at_refused_pop = 0;
+};
+StackWalk walk_part_stack(std::span<const ModelPart> parts);
+
 } // namespace walkers

@@ -65,21 +65,46 @@ struct FaceValues {
     int16_t spare[4] = {};
 };
 
+// Whether the record will be drawn textured, and so read its texcoords: the
+// textured bit is set for a texture slot, or by the caller's flags.
+bool reads_texcoords(const EmitArgs& a) {
+    return a.texture != -1 || (a.flags & PRIM_TEXTURED_BIT) != 0;
+}
+
+// Why a face could not be gathered: the problem and the corner whose index
+// broke it (-1 when none did). Returned by value, so the loops below keep the
+// caller's arguments in registers.
+struct FaceStop {
+    EmitStop stop = EmitStop::none;
+    int32_t corner = -1;
+};
+
 // Reads the next face's values from the lists (cursors advance only on
-// success). False when a list runs short or an index leaves its array.
-bool gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
-                 std::size_t& colour_pos, FaceValues& face) {
-    const PrimitiveStore& store = *state.store;
-    if (a.vertex_indices.size() < list_pos + corners) return false;
-    if (!a.texcoord_indices.empty() && a.texcoord_indices.size() < list_pos + corners) return false;
-    if (!a.spare_indices.empty() && a.spare_indices.size() < list_pos + corners) return false;
+// success). Stops at a list that runs short or an index the record's drawing
+// reads that leaves its array; a flat record keeps its texcoords as given,
+// unread.
+FaceStop gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
+                     std::size_t& colour_pos, FaceValues& face) {
+    // The texcoord sums a record may hold: for a textured one those inside the
+    // bound stream (as 16-bit values, at most 32768 of them); for a flat one,
+    // which never reads them, any.
+    const uint32_t texcoord_room = reads_texcoords(a)
+                                       ? static_cast<uint32_t>(std::min<std::size_t>(
+                                             state.store->texcoords.size(), std::size_t{1} << 15))
+                                       : uint32_t{1} << 16;
+    if (a.vertex_indices.size() < list_pos + corners) return {EmitStop::list_short};
+    if (!a.texcoord_indices.empty() && a.texcoord_indices.size() < list_pos + corners)
+        return {EmitStop::list_short};
+    if (!a.spare_indices.empty() && a.spare_indices.size() < list_pos + corners)
+        return {EmitStop::list_short};
     for (std::size_t j = 0; j < corners; ++j) {
         face.vertex[j] = sum16(a.vertex_base, a.vertex_indices[list_pos + j]);
-        if (!in_range(face.vertex[j], SCREEN_VERTEX_CAPACITY)) return false;
+        if (!in_range(face.vertex[j], SCREEN_VERTEX_CAPACITY))
+            return {EmitStop::vertex_outside, static_cast<int32_t>(j)};
         if (!a.texcoord_indices.empty()) {
             face.texcoord[j] = sum16(a.texcoord_base, a.texcoord_indices[list_pos + j]);
-            if (!in_range(face.texcoord[j], static_cast<int64_t>(store.texcoords.size())))
-                return false;
+            if (static_cast<uint16_t>(face.texcoord[j]) >= texcoord_room)
+                return {EmitStop::texcoord_outside, static_cast<int32_t>(j)};
         }
         if (!a.spare_indices.empty())
             face.spare[j] = sum16(a.spare_base, a.spare_indices[list_pos + j]);
@@ -88,15 +113,16 @@ bool gather_face(const EmitArgs& a, std::size_t corners, std::size_t& list_pos,
     if (a.texture == -1) colour_words = (a.flags & PRIM_VERTEX_COLOURS) ? corners : 1;
     // Without a colour list the colour words stay 0 and nothing is consumed.
     if (!a.colour_indices.empty() && colour_words > 0) {
-        if (a.colour_indices.size() < colour_pos + colour_words) return false;
+        if (a.colour_indices.size() < colour_pos + colour_words) return {EmitStop::list_short};
         for (std::size_t j = 0; j < colour_words; ++j) {
             face.colour[j] = sum16(a.colour_base, a.colour_indices[colour_pos + j]);
-            if (!in_range(face.colour[j], COLOUR_TABLE_ENTRIES)) return false;
+            if (!in_range(face.colour[j], COLOUR_TABLE_ENTRIES))
+                return {EmitStop::colour_outside, static_cast<int32_t>(j)};
         }
         colour_pos += colour_words;
     }
     list_pos += corners;
-    return true;
+    return {};
 }
 
 void write_record(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners,
@@ -122,16 +148,22 @@ void write_record(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t co
 
 // Shared body of emit_triangles and emit_quads; stops at the first face that
 // cannot be stored, keeping the ones already written.
-void emit_faces(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners) {
-    if (!state.store) return;
+EmitStop emit_faces(const EmitArgs& a, int32_t type, int32_t bytes, std::size_t corners,
+                    int32_t* refused_corner) {
+    if (!state.store) return a.count > 0 ? EmitStop::no_room : EmitStop::none;
     std::size_t list_pos = 0;
     std::size_t colour_pos = 0;
     for (int32_t t = 0; t < a.count; ++t) {
-        if (state.store->write_cursor > PRIMITIVE_BYTES - bytes) return;
+        if (state.store->write_cursor > PRIMITIVE_BYTES - bytes) return EmitStop::no_room;
         FaceValues face;
-        if (!gather_face(a, corners, list_pos, colour_pos, face)) return;
+        const FaceStop why = gather_face(a, corners, list_pos, colour_pos, face);
+        if (why.stop != EmitStop::none) {
+            if (refused_corner != nullptr) *refused_corner = why.corner;
+            return why.stop;
+        }
         write_record(a, type, bytes, corners, face);
     }
+    return EmitStop::none;
 }
 
 void bind_store_row(std::span<Vector4> PrimitiveStore::*field, std::span<Vector4> items) {
@@ -228,12 +260,23 @@ int32_t append_texcoords(std::span<const Vector4> vectors) {
     return append_all(vectors, STREAM_TEXCOORDS);
 }
 
-void emit_triangles(const EmitArgs& args) {
-    emit_faces(args, PRIM_FLAT_TRIANGLE, TRIANGLE_RECORD_BYTES, 3);
+EmitStop emit_triangles(const EmitArgs& args, int32_t* refused_corner) {
+    return emit_faces(args, PRIM_FLAT_TRIANGLE, TRIANGLE_RECORD_BYTES, 3, refused_corner);
 }
 
-void emit_quads(const EmitArgs& args) {
-    emit_faces(args, PRIM_FLAT_QUAD, QUAD_RECORD_BYTES, 4);
+EmitStop emit_quads(const EmitArgs& args, int32_t* refused_corner) {
+    return emit_faces(args, PRIM_FLAT_QUAD, QUAD_RECORD_BYTES, 4, refused_corner);
+}
+
+StoreUse store_use() {
+    if (!state.store) return {};
+    return {stream_count(STREAM_POSITIONS), stream_count(STREAM_TEXCOORDS),
+            state.store->primitive_count, state.store->write_cursor};
+}
+
+StoreUse operator-(const StoreUse& a, const StoreUse& b) {
+    return {a.positions - b.positions, a.texcoords - b.texcoords, a.primitives - b.primitives,
+            a.primitive_bytes - b.primitive_bytes};
 }
 
 std::span<uint16_t> convert_colours() {

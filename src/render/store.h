@@ -7,8 +7,8 @@
 // texture coordinates (row 2); their arrays belong to whoever binds them.
 //
 // Capacities are hard limits: an append or emission that does not fit, or a
-// record whose indices would point outside the screen-vertex array, the
-// texcoord stream or the colour table, is refused and written nowhere.
+// record whose drawing would read outside the screen-vertex array, the texcoord
+// stream or the colour table, is refused and written nowhere.
 #pragma once
 
 #include <array>
@@ -156,9 +156,10 @@ int32_t append_texcoords(std::span<const Vector4> vectors);
 // (quads: four) per face; an empty texcoord/colour/spare list means none. texture
 // is a slot, or -1 for a flat face. Sums with the bases are kept in 16 bits.
 // A face that would not fit, whose lists run short, or whose final indices fall
-// outside the ScreenVertex array, the bound texcoord stream (when a texcoord list
-// is given) or the colour table ends the call: it and the faces after it are not
-// written, the ones before it stay.
+// outside the ScreenVertex array, the colour table or (for a textured record,
+// the only kind that reads them) the bound texcoord stream ends the call: it and
+// the faces after it are not written, the ones before it stay. A flat record
+// stores its texcoord sums as given.
 struct EmitArgs {
     int32_t vertex_base = 0;
     int32_t texcoord_base = 0;
@@ -172,8 +173,30 @@ struct EmitArgs {
     int32_t count = 0;
     int32_t flags = 0;
 };
-void emit_triangles(const EmitArgs& args);
-void emit_quads(const EmitArgs& args);
+// Why a call stopped before its last face (none when it wrote them all); the
+// corner whose index broke the refused face goes to *refused_corner when given
+// (-1 when no index did).
+enum class EmitStop : int32_t {
+    none,
+    no_room,        // the primitive area is full, or there is no store
+    list_short,     // an index list holds fewer indices than the faces need
+    vertex_outside, // outside the ScreenVertex array
+    texcoord_outside,
+    colour_outside,
+};
+EmitStop emit_triangles(const EmitArgs& args, int32_t* refused_corner = nullptr);
+EmitStop emit_quads(const EmitArgs& args, int32_t* refused_corner = nullptr);
+
+// What the loaded geometry takes of the store so far: the items of rows 0 and 2,
+// and the records and bytes of the primitive area. Zero without a store.
+struct StoreUse {
+    int32_t positions = 0;
+    int32_t texcoords = 0;
+    int32_t primitives = 0;
+    int32_t primitive_bytes = 0;
+};
+StoreUse store_use();
+StoreUse operator-(const StoreUse& a, const StoreUse& b);
 
 // colour_table[k] from row-1 item k (top five bits of each component).
 std::span<uint16_t> convert_colours();

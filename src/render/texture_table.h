@@ -33,6 +33,7 @@ struct TextureSlot {
     int32_t width_shift;
     int32_t height_shift;
     std::vector<uint16_t> pixels;
+    int32_t file_depth = 0; // bits per pixel of the file decoded into it; 0 when installed
 };
 
 // The table's one reset: every slot released, every entry free.

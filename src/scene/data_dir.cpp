@@ -6,7 +6,14 @@
 
 #include "assets/file.h"
 
+// The build passes the path its install directories give; this is the standard one.
+#ifndef WALKERS_INSTALLED_DATA_DIR
+#define WALKERS_INSTALLED_DATA_DIR "../share/walkers/data"
+#endif
+
 namespace walkers {
+
+const char* const INSTALLED_DATA_DIR = WALKERS_INSTALLED_DATA_DIR;
 
 namespace {
 
@@ -37,6 +44,7 @@ data_dir_candidates(const std::filesystem::path& executable_path) {
     if (!executable_path.empty()) {
         const std::filesystem::path bin = executable_path.parent_path();
         add_candidate(candidates, bin / DATA_DIR_NAME);
+        add_candidate(candidates, bin / INSTALLED_DATA_DIR);
     }
     return candidates;
 }

@@ -1,10 +1,13 @@
 // data_dir.h - where the demo and its tools find the asset folder.
 //
 // The asset folder is the first candidate that holds the model file "mdt.txt":
-// the working directory's "data", then the "data" beside the executable. A
-// folder named "data" without the model file is passed over, so a stray folder
-// in the working directory cannot hide the real one. A folder the user names
-// explicitly is not looked up at all: the front ends use it as given.
+// the working directory's "data", then the "data" beside the executable (the
+// build tree), then the installed folder INSTALLED_DATA_DIR, reached from the
+// executable's folder so that an install moved to another prefix, or staged
+// under a DESTDIR, still finds its own assets. A folder named "data" without
+// the model file is passed over, so a stray folder in the working directory
+// cannot hide the real one. A folder the user names explicitly is not looked
+// up at all: the front ends use it as given.
 //
 // Every path handed out is absolute and normalised, so it stays valid after a
 // change of directory and can be shown to the user as it is. Standard library
@@ -21,6 +24,10 @@ namespace walkers {
 constexpr const char* DATA_DIR_NAME = "data";
 // The file every walker loads; a folder without it holds no walker.
 constexpr const char* DATA_DIR_MARKER = "mdt.txt";
+// The installed asset folder relative to the folder of the installed programs:
+// "../share/walkers/data" in the standard layout; the build derives it from the
+// install directories it is configured with.
+extern const char* const INSTALLED_DATA_DIR;
 
 struct DataDirLookup {
     std::filesystem::path found;              // empty when no candidate holds the marker
@@ -34,7 +41,8 @@ struct DataDirLookup {
 };
 
 // The candidates in the order they are tried, duplicates removed.
-// executable_path: the running program's file; empty skips "beside the executable".
+// executable_path: the running program's file; empty skips the two folders
+// found from it (beside it, and the installed one).
 std::vector<std::filesystem::path>
 data_dir_candidates(const std::filesystem::path& executable_path);
 

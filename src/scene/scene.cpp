@@ -10,7 +10,6 @@
 
 #include "assets/animation.h"
 #include "assets/bmp.h"
-#include "assets/file.h"
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "geometry/fixed.h"
@@ -32,6 +31,7 @@ struct SceneState {
     std::array<Walker, WALKER_COUNT> walkers{};
     JumpSequence jump{};
     int64_t frames = 0;
+    std::array<StoreUse, WALKER_COUNT> walker_use{};
     // The storage of stream rows 0, 1 and 2.
     std::array<Vector4, POSITION_STREAM_CAPACITY> position_items{};
     std::array<Vector4, COLOUR_STREAM_CAPACITY> colour_items{};
@@ -42,7 +42,6 @@ SceneState scene;
 
 constexpr const char* MODEL_FILE = "mdt.txt";
 constexpr const char* ANIMATION_FILE = "an.txt";
-constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
 
 // False when the folder cannot be entered: then nothing is loaded, since the
 // relative asset names would otherwise be read from wherever the process is.
@@ -60,6 +59,7 @@ void reset_scene_state() {
     scene.walkers = {};
     scene.jump = {};
     scene.frames = 0;
+    scene.walker_use = {};
     scene.position_items.fill(Vector4{});
     scene.colour_items.fill(Vector4{});
     scene.texcoord_items.fill(Vector4{});
@@ -72,9 +72,12 @@ void bind_streams() {
 }
 
 void load_walkers(bool with_assets) {
-    for (Walker& w : scene.walkers) {
+    for (std::size_t i = 0; i < scene.walkers.size(); ++i) {
+        Walker& w = scene.walkers[i];
+        const StoreUse before = store_use();
         w.model = with_assets ? load_model(MODEL_FILE) : -1;
         w.animation = w.model >= 0 ? load_animation(ANIMATION_FILE, w.model) : -1;
+        scene.walker_use[i] = store_use() - before;
         // Drawn even for a walker without a model, so the others keep the
         // directions a complete load gives them.
         w.direction = random_next() & 7;
@@ -186,7 +189,6 @@ void step_animations() {
 void setup_scene(WindowHost* window, const std::string& data_dir) {
     teardown_scene();
     reset_scene_state();
-    clear_unreadable_files();
     const bool with_assets = enter_data_dir(data_dir);
     create_frame_surface(window);
     build_recip_table();
@@ -263,6 +265,9 @@ const JumpSequence& jump_sequence() {
 }
 int64_t frames_drawn() {
     return scene.frames;
+}
+const std::array<StoreUse, WALKER_COUNT>& walker_store_use() {
+    return scene.walker_use;
 }
 
 } // namespace walkers

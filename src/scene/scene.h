@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <string>
 
+#include "render/store.h"
 #include "render/surface.h"
 
 namespace walkers {
@@ -44,6 +45,10 @@ constexpr int32_t DEMO_SURFACE_HEIGHT = 489;
 // The background every frame is cleared to, as 5-bit red, green and blue: the
 // teal floor the walkers walk on.
 constexpr std::array<int32_t, 3> FLOOR_COLOUR{0, 16, 16};
+
+// The outfits setup loads first, so that they take texture slots 0, 1 and 2:
+// the plain faces of walker i take slot (i + 1) % 3.
+constexpr std::array<const char*, 3> START_TEXTURES{"ome16.bmp", "buki16.bmp", "ho16.bmp"};
 
 // Static storage handed to stream rows 0, 1 and 2 at setup.
 constexpr int32_t POSITION_STREAM_CAPACITY = 1500;
@@ -103,9 +108,9 @@ void random_reset(); // state back to 1
 
 // data_dir: the folder made the working directory ("data" for the demo); an empty
 // string leaves the working directory as it is. A folder that cannot be entered
-// is not fatal, but nothing is loaded: the scene runs with no walkers. Setup
-// clears unreadable_files() first, so afterwards it names the files this setup
-// could not read.
+// is not fatal, but nothing is loaded: the scene runs with no walkers. What the
+// loaders meet in the files goes to the diagnostics listener, if one is attached
+// (assets/diagnostics.h); setup leaves the listener as it finds it.
 void setup_scene(WindowHost* window, const std::string& data_dir = "data");
 void teardown_scene();
 void run_frame(WindowHost* window);
@@ -117,5 +122,7 @@ const std::array<Walker, WALKER_COUNT>& walkers();
 const JumpSequence& jump_sequence();
 // Frames run since the last setup_scene (also those that had no surface to draw on).
 int64_t frames_drawn();
+// What each walker's model and animation loads added to the store at setup.
+const std::array<StoreUse, WALKER_COUNT>& walker_store_use();
 
 } // namespace walkers

@@ -2,21 +2,25 @@
 //
 // Runs the same setup and frames as the desktop demo on a HeadlessHost, gives
 // the requested clicks just before their frames, and writes the state after
-// every frame and the last picture. Exit status: 0 on success, 2 for a bad
-// command line or an output file that cannot be written.
+// every frame and the last picture. Problems in the asset folder go to
+// standard error, each once, as the demo prints them. Exit status: 0 on
+// success, 2 for a bad command line or an output file that cannot be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "assets/diagnostics.h"
 #include "options.h"
 #include "render/surface.h"
 #include "scene/data_dir.h"
 #include "scene/scene.h"
 #include "scene/snapshot.h"
+#include "walkers_version.h"
 
 namespace {
 
@@ -131,13 +135,21 @@ int main(int argc, char** argv) {
         std::fputs(snapshot_usage().c_str(), stdout);
         return 0;
     }
+    if (o.version) {
+        std::puts("walkers-snapshot " WALKERS_VERSION);
+        return 0;
+    }
     const OutputFile state_file = output_file(o.state_path);
     const OutputFile bmp_file = output_file(o.bmp_path);
 
     const std::string data_dir =
         o.data_dir ? *o.data_dir : demo_data_dir(argc > 0 ? argv[0] : nullptr);
     HeadlessHost host(o.width, o.height);
-    setup_scene(&host, data_dir);
+    {
+        DiagnosticLog problems(&std::cerr); // each problem of the folder once
+        const ListeningScope listen(&problems);
+        setup_scene(&host, data_dir);
+    }
     Outputs out;
     if (const std::string problem = open_outputs(o, state_file, bmp_file, out); !problem.empty()) {
         teardown_scene();

@@ -77,6 +77,10 @@ ParsedOptions parse_options(std::span<const std::string> args) {
             result.options.help = true;
             continue;
         }
+        if (name == "--version" || name == "-v") {
+            result.options.version = true;
+            continue;
+        }
         if (!takes_value(name)) {
             result.error = "unknown option '" + name + "'";
             return result;
@@ -99,6 +103,7 @@ const std::string& snapshot_usage() {
     static const std::string usage =
         "usage: walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...\n"
         "                        [--bmp FILE] [--state FILE]\n"
+        "       walkers-snapshot --help | --version\n"
         "  --data DIR    asset folder, made the working directory (default: the demo's)\n"
         "  --size WxH    surface size (default " +
         std::to_string(DEMO_SURFACE_WIDTH) + "x" + std::to_string(DEMO_SURFACE_HEIGHT) +
@@ -106,7 +111,9 @@ const std::string& snapshot_usage() {
         "  --frames N    frames to run (default 1)\n"
         "  --click F     left click just before frame F (from 1); repeatable\n"
         "  --bmp FILE    write the last frame as a 16-bit BMP\n"
-        "  --state FILE  one JSON line per frame ('-' for standard output)\n";
+        "  --state FILE  one JSON line per frame ('-' for standard output)\n"
+        "  --help        show this help and exit\n"
+        "  --version     show the version and exit\n";
     return usage;
 }
 

@@ -2,6 +2,7 @@
 //
 //   walkers-snapshot [--data DIR] [--size WxH] [--frames N] [--click F]...
 //                    [--bmp FILE] [--state FILE]
+//   walkers-snapshot --help | --version
 //
 // parse_options never throws and never exits: a bad command line comes back as
 // ok == false with a one-line message naming the problem. Sizes must lie in
@@ -30,6 +31,7 @@ struct SnapshotOptions {
     std::string bmp_path;   // empty: no picture
     std::string state_path; // empty: no state; "-": standard output
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedOptions {

@@ -1,0 +1,86 @@
+// check.h - what walkers-check finds in an asset folder.
+//
+// check_folder loads the folder exactly as the demo's start-up does (setup_scene
+// on a headless surface of the demo's size, nine walkers), listening to the
+// loaders, then reads the loaded state back:
+// - every problem the loaders reported, each once, in the order met;
+// - problems only the loaded whole shows, added by the check itself: a budget
+//   the nine walkers break (an error) or hold above 90 % (a warning), a part
+//   hierarchy whose pushes or pops the matrix stack refuses (an error: the parts
+//   hang elsewhere than the file says), an outfit that is not in the texture
+//   slot plain faces take (an error: they wear another texture, or none), a
+//   texture no face uses (a warning);
+// - the model and animation of the first walker, the textures, and the budget.
+// Afterwards the scene is torn down again and the working directory is the one
+// the check started in.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "assets/diagnostics.h"
+
+namespace walkers::check {
+
+// A share of one of the renderer's capacities. per_walker is -1 for shares
+// that do not grow with the walkers (slots of a table, one parsed file).
+struct BudgetLine {
+    std::string what;
+    int64_t per_walker;
+    int64_t used;
+    int64_t capacity;
+};
+
+struct ModelSummary {
+    std::string file;
+    bool loaded = false;
+    int32_t parts = 0;
+    int32_t part_room = 0; // the head's part count
+    int32_t vertices = 0;
+    int32_t depth = 0; // deepest matrix-stack level the parts reach
+};
+
+struct AnimationSummary {
+    std::string file;
+    bool loaded = false;
+    bool plays = false;
+    int32_t keys = 0;
+    int32_t poses = 0;
+    int32_t parts = 0;
+    int32_t keys_played = 0; // distinct keys playback visits from key 0
+    bool loops = false;      // playback comes back round (else its last key repeats)
+};
+
+struct TextureSummary {
+    int32_t slot = 0;
+    std::string name;
+    std::string file;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bits_per_pixel = 0;
+    int32_t faces = 0; // faces of all walkers drawn with it
+};
+
+struct CheckReport {
+    std::string folder; // full path
+    bool folder_opened = false;
+    std::vector<Diagnostic> problems;
+    bool problems_overflowed = false;
+    int32_t walkers = 0;
+    int32_t walkers_loaded = 0;
+    ModelSummary model;
+    AnimationSummary animation;
+    std::vector<TextureSummary> textures;
+    std::vector<BudgetLine> budget;
+
+    int32_t count(Severity severity) const;
+};
+
+CheckReport check_folder(const std::filesystem::path& folder);
+
+// The share above which a budget line is a warning.
+constexpr int32_t BUDGET_WARNING_PERCENT = 90;
+
+} // namespace walkers::check

@@ -1,0 +1,241 @@
+// report_format.cpp - walkers-check's text and JSON output.
+#include "report_format.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace walkers::check {
+
+namespace {
+
+// --- text ---------------------------------------------------------------------
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+std::string right(int64_t n, std::size_t width) {
+    const std::string text = std::to_string(n);
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string plural(int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string model_line(const CheckReport& r) {
+    const ModelSummary& m = r.model;
+    std::string line = "model      " + m.file + ": ";
+    if (!m.loaded) return line + "not loaded\n";
+    return line + plural(m.parts, "part", "parts") + " of the " + std::to_string(m.part_room) +
+           " its head gives, " + plural(m.vertices, "vertex", "vertices") + ", hierarchy " +
+           plural(m.depth, "level", "levels") + " deep; " + std::to_string(r.walkers_loaded) +
+           " of " + std::to_string(r.walkers) + " walkers loaded\n";
+}
+
+std::string animation_line(const AnimationSummary& a) {
+    std::string line = "animation  " + a.file + ": ";
+    if (!a.loaded) return line + "not loaded\n";
+    line += plural(a.keys, "key", "keys") + ", " + plural(a.poses, "pose", "poses") + " of " +
+            plural(a.parts, "part", "parts") + "; ";
+    if (!a.plays) return line + "does not play\n";
+    return line + "plays " + plural(a.keys_played, "key", "keys") +
+           (a.loops ? " in a loop\n" : ", then repeats its last\n");
+}
+
+std::string texture_lines(const std::vector<TextureSummary>& textures) {
+    std::string out = "textures\n";
+    for (const TextureSummary& t : textures) {
+        const std::string size = std::to_string(t.width) + " x " + std::to_string(t.height);
+        const std::string depth =
+            t.bits_per_pixel > 0 ? std::to_string(t.bits_per_pixel) + "-bit" : "texels";
+        out += "  slot " + right(t.slot, 3) + "  " + padded(t.name, 28) + padded(size, 11) +
+               padded(depth, 8) + plural(t.faces, "face", "faces") + "\n";
+    }
+    return out;
+}
+
+std::string budget_lines(const CheckReport& r) {
+    std::string out = "budget for " + std::to_string(r.walkers) + " walkers\n";
+    for (const BudgetLine& b : r.budget) {
+        const int64_t used = b.per_walker >= 0 ? b.per_walker * r.walkers : b.used;
+        const std::string each =
+            b.per_walker >= 0 ? right(b.per_walker, 6) + " each" : std::string(11, ' ');
+        out += "  " + padded(b.what, 24) + each + right(used, 8) + " of " +
+               padded(std::to_string(b.capacity), 7) +
+               right(b.capacity ? used * 100 / b.capacity : 0, 4) + " %\n";
+    }
+    return out;
+}
+
+// --- JSON ---------------------------------------------------------------------
+
+// Length of the well-formed UTF-8 sequence at s[i] (no overlong forms, no
+// surrogates, nothing past U+10FFFF), or 0.
+std::size_t utf8_length(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    const unsigned char second = byte(i + 1);
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
+        (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
+        return 0;
+    return n;
+}
+
+// A JSON string: quotes, backslashes and control characters escaped; bytes
+// that are not UTF-8 (file text may hold any) become U+FFFD.
+std::string quoted(std::string_view s) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else if (c >= 0x80) {
+            const std::size_t n = utf8_length(s, i);
+            out += n ? std::string(s.substr(i, n)) : "\xEF\xBF\xBD";
+            i += n ? n : 1;
+            continue;
+        } else {
+            out += static_cast<char>(c);
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+std::string boolean(bool b) {
+    return b ? "true" : "false";
+}
+
+// Key-value pairs of one JSON object, in the order added.
+class JsonObject {
+public:
+    JsonObject& raw(const char* key, const std::string& value) {
+        text_ += text_.empty() ? '{' : ',';
+        text_ += quoted(key);
+        text_ += ':';
+        text_ += value;
+        return *this;
+    }
+    JsonObject& str(const char* key, std::string_view value) { return raw(key, quoted(value)); }
+    JsonObject& num(const char* key, int64_t value) { return raw(key, std::to_string(value)); }
+    JsonObject& flag(const char* key, bool value) { return raw(key, boolean(value)); }
+    std::string done() const { return text_.empty() ? "{}" : text_ + "}"; }
+
+private:
+    std::string text_;
+};
+
+template <typename Item, typename Format>
+std::string json_array(const std::vector<Item>& items, Format format) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += ',';
+        out += format(items[i]);
+    }
+    return out + "]";
+}
+
+std::string json_problem(const Diagnostic& d) {
+    JsonObject o;
+    o.str("file", d.file);
+    if (d.position.kind == SourcePosition::Kind::line) o.num("line", d.position.value);
+    if (d.position.kind == SourcePosition::Kind::byte) o.num("byte", d.position.value);
+    return o.str("severity", d.severity == Severity::error ? "error" : "warning")
+        .str("message", d.message)
+        .done();
+}
+
+std::string json_model(const ModelSummary& m) {
+    return JsonObject()
+        .str("file", m.file)
+        .flag("loaded", m.loaded)
+        .num("parts", m.parts)
+        .num("part_room", m.part_room)
+        .num("vertices", m.vertices)
+        .num("depth", m.depth)
+        .done();
+}
+
+std::string json_animation(const AnimationSummary& a) {
+    return JsonObject()
+        .str("file", a.file)
+        .flag("loaded", a.loaded)
+        .flag("plays", a.plays)
+        .num("keys", a.keys)
+        .num("poses", a.poses)
+        .num("parts", a.parts)
+        .num("keys_played", a.keys_played)
+        .flag("loops", a.loops)
+        .done();
+}
+
+std::string json_texture(const TextureSummary& t) {
+    return JsonObject()
+        .num("slot", t.slot)
+        .str("name", t.name)
+        .str("file", t.file)
+        .num("width", t.width)
+        .num("height", t.height)
+        .num("bits_per_pixel", t.bits_per_pixel)
+        .num("faces", t.faces)
+        .done();
+}
+
+std::string json_budget(const BudgetLine& b) {
+    return JsonObject()
+        .str("what", b.what)
+        .raw("per_walker", b.per_walker >= 0 ? std::to_string(b.per_walker) : "null")
+        .num("used", b.used)
+        .num("capacity", b.capacity)
+        .done();
+}
+
+} // namespace
+
+std::string text_report(const CheckReport& r) {
+    std::string out;
+    for (const Diagnostic& d : r.problems)
+        out += format_diagnostic(d) + "\n";
+    if (r.problems_overflowed)
+        out += "(more than " + std::to_string(DIAGNOSTICS_KEPT) +
+               " problems; the rest are not listed)\n";
+    if (r.folder_opened) {
+        if (!out.empty()) out += "\n";
+        out += model_line(r) + animation_line(r.animation) + texture_lines(r.textures) +
+               budget_lines(r);
+    }
+    return out + r.folder + ": " + plural(r.count(Severity::error), "error", "errors") + ", " +
+           plural(r.count(Severity::warning), "warning", "warnings") + "\n";
+}
+
+std::string json_report(const CheckReport& r) {
+    return JsonObject()
+               .str("folder", r.folder)
+               .num("errors", r.count(Severity::error))
+               .num("warnings", r.count(Severity::warning))
+               .flag("complete", !r.problems_overflowed)
+               .raw("problems", json_array(r.problems, json_problem))
+               .num("walkers", r.walkers)
+               .num("walkers_loaded", r.walkers_loaded)
+               .raw("model", json_model(r.model))
+               .raw("animation", json_animation(r.animation))
+               .raw("textures", json_array(r.textures, json_texture))
+               .raw("budget", json_array(r.budget, json_budget))
+               .done() +
+           "\n";
+}
+
+} // namespace walkers::check
