@@ -80,20 +80,29 @@ inline uint16_t low_16_bits(int32_t value) {
 
 } // namespace span_detail
 
-inline void fill_texels_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
-                               const TexelSource& source, const TexelStep& step) {
+// The pixel loop of the narrow fill, on plain values so that a caller's row
+// loop keeps them in registers. The index is taken in unsigned arithmetic:
+// both masks are non-negative, so the masked values and the index are the
+// same as in signed arithmetic, and the index needs no sign extension.
+[[gnu::always_inline]] inline void fill_texel_run(uint16_t* out, std::size_t count,
+                                                  const TexelSource& source, uint32_t u, uint32_t v,
+                                                  uint32_t du, uint32_t dv) {
     const uint16_t* texels = source.texels;
-    const int32_t u_mask = source.u_mask;
-    const int32_t v_mask = source.v_mask;
-    const int32_t row_shift = source.row_shift;
-    int32_t u = step.u;
-    int32_t v = step.v;
-    uint16_t* out = pixels.data() + start;
+    const auto u_mask = static_cast<uint32_t>(source.u_mask);
+    const auto v_mask = static_cast<uint32_t>(source.v_mask);
+    const auto row_shift = static_cast<uint32_t>(source.row_shift);
     for (std::size_t i = 0; i < count; ++i) {
         out[i] = texels[((v & v_mask) >> row_shift) + ((u >> 8) & u_mask)];
-        u = wrap_add(u, step.du);
-        v = wrap_add(v, step.dv);
+        u += du; // wraps, as the signed values would in wrap_add
+        v += dv;
     }
+}
+
+inline void fill_texels_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
+                               const TexelSource& source, const TexelStep& step) {
+    fill_texel_run(pixels.data() + start, count, source, static_cast<uint32_t>(step.u),
+                   static_cast<uint32_t>(step.v), static_cast<uint32_t>(step.du),
+                   static_cast<uint32_t>(step.dv));
 }
 
 // Out of line: it runs for long spans only, and inlined it would crowd the

@@ -137,9 +137,17 @@ struct RowEnds {
         start = 0;
     }
     if (end <= start) return;
-    const std::size_t row_start = static_cast<std::size_t>(row) * static_cast<std::size_t>(c.width);
-    fill_texels(c.memory, row_start + static_cast<std::size_t>(start),
-                static_cast<std::size_t>(end - start), c.tex.texels, {u, v, du, dv});
+    const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(c.width) +
+                              static_cast<std::size_t>(start);
+    const auto pixels = static_cast<std::size_t>(end - start);
+    // The same choice as fill_texels, with the short spans' loop on plain values
+    // here: a step struct built for every row would live on the stack.
+    if (pixels >= WIDE_TEXEL_SPAN && wide_fill_fits(c.memory, first, pixels))
+        fill_texels_wide(c.memory, first, pixels, c.tex.texels, {u, v, du, dv});
+    else
+        fill_texel_run(c.memory.data() + first, pixels, c.tex.texels, static_cast<uint32_t>(u),
+                       static_cast<uint32_t>(v), static_cast<uint32_t>(du),
+                       static_cast<uint32_t>(dv));
 }
 
 // The textured edge: x, u and v with their per-row slopes, all 8.8. Each slope
