@@ -81,20 +81,27 @@ inline uint16_t low_16_bits(int32_t value) {
 } // namespace span_detail
 
 // The pixel loop of the narrow fill, on plain values so that a caller's row
-// loop keeps them in registers. The index is taken in unsigned arithmetic:
-// both masks are non-negative, so the masked values and the index are the
-// same as in signed arithmetic, and the index needs no sign extension.
+// loop keeps them in registers. It carries v moved up by 8 - row_shift
+// places: the texel row then lies where (v & v_mask) >> row_shift puts it,
+// plus 8, and both halves of the index come out with one shift by 8 and no
+// shift by a variable count per pixel. Moving up is multiplying by a power
+// of two, so v + i * dv moved up is v moved up plus i times dv moved up, also
+// when the sums wrap. Masked u and moved v have no bits below 8, so adding
+// them before the shift gives the same sum as adding after. In unsigned
+// arithmetic the index needs no sign extension.
 [[gnu::always_inline]] inline void fill_texel_run(uint16_t* out, std::size_t count,
                                                   const TexelSource& source, uint32_t u, uint32_t v,
                                                   uint32_t du, uint32_t dv) {
     const uint16_t* texels = source.texels;
-    const auto u_mask = static_cast<uint32_t>(source.u_mask);
-    const auto v_mask = static_cast<uint32_t>(source.v_mask);
-    const auto row_shift = static_cast<uint32_t>(source.row_shift);
+    const auto up = static_cast<uint32_t>(8 - source.row_shift); // 0..7
+    const uint32_t u_mask = static_cast<uint32_t>(source.u_mask) << 8;
+    const uint32_t v_mask = static_cast<uint32_t>(source.v_mask) << up;
+    uint32_t moved_v = v << up;
+    const uint32_t moved_dv = dv << up;
     for (std::size_t i = 0; i < count; ++i) {
-        out[i] = texels[((v & v_mask) >> row_shift) + ((u >> 8) & u_mask)];
+        out[i] = texels[((moved_v & v_mask) + (u & u_mask)) >> 8];
         u += du; // wraps, as the signed values would in wrap_add
-        v += dv;
+        moved_v += moved_dv;
     }
 }
 
