@@ -232,8 +232,9 @@ TEST(FloatText, RandomTextsAgreeWithTheLibrary) {
     for (int i = 0; i < 50000; ++i) {
         const std::string text = random_number_text(random);
         const uint32_t bits = scanned_bits(text);
-        if (text.find('x') == std::string::npos)
+        if (text.find('x') == std::string::npos) {
             ASSERT_EQ(bits, float_bits(std::strtof(text.c_str(), nullptr))) << text;
+        }
 #if defined(__cpp_lib_to_chars)
         ASSERT_EQ(bits, from_chars_bits(text)) << text;
 #endif
