@@ -1,10 +1,11 @@
 // edge_walk.h - the edge walk shared by the flat and the textured rasteriser.
 //
 // Two edges leave the top vertex of a clipped polygon (the first vertex in list
-// order with the smallest y): edge 0 steps forwards through the list, edge 1
-// backwards, both wrapping. The left edge is edge 1 when its x slope is smaller,
-// else edge 0, and stays so for the whole polygon. Exactly last (= n - 1) steps
-// are made; each one takes the edge that ends first (a tie goes to edge 0):
+// order with the smallest y): the forward edge steps forwards through the list,
+// the backward edge backwards, both wrapping. The left edge is the backward one
+// when its x slope is smaller, else the forward one, and stays so for the
+// whole polygon. Exactly last (= n - 1) steps are made; each one takes the
+// edge that ends first (a tie goes to the forward edge):
 //   - ending on the current row: fill that row once, move only that edge by its
 //     slope, and do not advance the row (the next step fills the row again);
 //   - otherwise: fill, move both edges and advance the row until it passes the
@@ -45,25 +46,41 @@ public:
 
     EdgeWalk(std::span<const Vertex, Extent> list, Policy& policy) : list_(list), policy_(policy) {}
 
+    // The two edges live in named locals, the left one and the right one, never
+    // in an array indexed per step: an index known only at run time would keep
+    // them in memory, and the row loops would reload them. Each step picks the
+    // side that ends first by branching, so every path names its edges.
     void run() {
         if (last() < 1) return; // fewer than two vertices: nothing to walk
         const int32_t top = top_vertex();
-        end_[0] = top + 1 > last() ? 0 : top + 1;
-        end_[1] = top - 1 < 0 ? last() : top - 1;
-        for (int32_t e = 0; e < 2; ++e)
-            edge_[e] = policy_.start(at(top), at(end_[e]));
-        // Equal slopes make edge 0 the left one.
-        left_ = policy_.slope_x(edge_[1]) < policy_.slope_x(edge_[0]) ? 1 : 0;
-        right_ = 1 - left_;
-        row_ = at(top).y;
-        for (int32_t step = 1; step <= last(); ++step)
-            walk_step(step == last());
+        Side forwards{policy_.start(at(top), at(next(top, 1))), next(top, 1), 1};
+        Side backwards{policy_.start(at(top), at(next(top, -1))), next(top, -1), -1};
+        int32_t row = at(top).y;
+        // Equal slopes make the forward edge the left one.
+        if (policy_.slope_x(backwards.edge) < policy_.slope_x(forwards.edge))
+            walk(backwards, forwards, row);
+        else
+            walk(forwards, backwards, row);
     }
 
 private:
+    // One edge and where it runs to: the list index of its end vertex and the
+    // direction it steps through the list (+1 forwards, -1 backwards).
+    struct Side {
+        Edge edge;
+        int32_t end;
+        int32_t direction;
+    };
+
     // A constant when the extent is.
     int32_t last() const { return static_cast<int32_t>(list_.size()) - 1; }
     const Vertex& at(int32_t i) const { return list_[static_cast<std::size_t>(i)]; }
+
+    // The index after i in the given direction, wrapping round the list.
+    int32_t next(int32_t i, int32_t direction) const {
+        const int32_t n = i + direction;
+        return n < 0 ? last() : n > last() ? 0 : n;
+    }
 
     int32_t top_vertex() const {
         int32_t top = 0;
@@ -72,41 +89,51 @@ private:
         return top;
     }
 
-    void fill() { policy_.fill(row_, edge_[left_], edge_[right_]); }
-
-    // After the last step's rows nothing reads the edges again, so the moves and
-    // corners that would follow them (each corner three divisions) are left out.
-    void walk_step(bool last_step) {
-        const int32_t e = at(end_[0]).y > at(end_[1]).y ? 1 : 0;
-        const int32_t y_end = at(end_[e]).y;
-        if (row_ == y_end) {
-            fill();
-            if (last_step) return;
-            policy_.step(edge_[e]);
-        } else {
-            row_ = policy_.fill_rows(row_, y_end, edge_[left_], edge_[right_]);
-            if (last_step) return;
-            if (at(end_[1 - e]).y == y_end) turn_corner(1 - e);
+    [[gnu::always_inline]] void walk(Side& left, Side& right, int32_t row) {
+        for (int32_t step = 1; step <= last(); ++step) {
+            const int32_t left_end = at(left.end).y;
+            const int32_t right_end = at(right.end).y;
+            // The side that ends first; a tie goes to the forward one.
+            const bool left_first =
+                left_end < right_end || (left_end == right_end && left.direction > 0);
+            const bool last_step = step == last();
+            if (left_first) {
+                if (!walk_step(left, right, left, right_end, row, last_step)) return;
+            } else {
+                if (!walk_step(left, right, right, left_end, row, last_step)) return;
+            }
         }
-        turn_corner(e);
     }
 
-    void turn_corner(int32_t e) {
-        const int32_t old_end = end_[e];
-        int32_t next = old_end + (e == 0 ? 1 : -1);
-        if (next < 0) next = last();
-        if (next > last()) next = 0;
-        end_[e] = next;
-        policy_.turn(edge_[e], at(old_end), at(next));
+    // Fills up to the end row of `first` (one of left and right) and turns its
+    // corner, and the other's when it ends on the same row. After the last
+    // step's rows nothing reads the edges again, so the moves and corners that
+    // would follow them (each corner three divisions) are left out; returns
+    // false then.
+    [[gnu::always_inline]] bool walk_step(Side& left, Side& right, Side& first,
+                                          int32_t other_end_row, int32_t& row, bool last_step) {
+        const int32_t y_end = at(first.end).y;
+        if (row == y_end) {
+            policy_.fill(row, left.edge, right.edge);
+            if (last_step) return false;
+            policy_.step(first.edge);
+        } else {
+            row = policy_.fill_rows(row, y_end, left.edge, right.edge);
+            if (last_step) return false;
+            if (other_end_row == y_end) turn_corner(&first == &left ? right : left);
+        }
+        turn_corner(first);
+        return true;
+    }
+
+    void turn_corner(Side& side) {
+        const int32_t old_end = side.end;
+        side.end = next(old_end, side.direction);
+        policy_.turn(side.edge, at(old_end), at(side.end));
     }
 
     std::span<const Vertex, Extent> list_;
     Policy& policy_;
-    int32_t end_[2] = {0, 0};
-    Edge edge_[2] = {};
-    int32_t left_ = 0;
-    int32_t right_ = 1;
-    int32_t row_ = 0;
 };
 
 } // namespace walkers
