@@ -80,26 +80,37 @@ inline uint16_t low_16_bits(int32_t value) {
 
 } // namespace span_detail
 
+// The narrow fill's view of a texture, worked out once per texture rather
+// than once per span. It carries v moved up by 8 - row_shift places: the
+// texel row then lies where (v & v_mask) >> row_shift puts it, plus 8, and
+// both halves of the index come out with one shift by 8 and no shift by a
+// variable count per pixel.
+struct TexelRun {
+    const uint16_t* texels;
+    uint32_t u_mask; // the source's u_mask, moved up by 8
+    uint32_t v_mask; // the source's v_mask, moved up by `up`
+    uint32_t up;     // 8 - row_shift, 0..7
+};
+
+constexpr TexelRun texel_run(const TexelSource& source) {
+    const auto up = static_cast<uint32_t>(8 - source.row_shift);
+    return {source.texels, static_cast<uint32_t>(source.u_mask) << 8,
+            static_cast<uint32_t>(source.v_mask) << up, up};
+}
+
 // The pixel loop of the narrow fill, on plain values so that a caller's row
-// loop keeps them in registers. It carries v moved up by 8 - row_shift
-// places: the texel row then lies where (v & v_mask) >> row_shift puts it,
-// plus 8, and both halves of the index come out with one shift by 8 and no
-// shift by a variable count per pixel. Moving up is multiplying by a power
-// of two, so v + i * dv moved up is v moved up plus i times dv moved up, also
-// when the sums wrap. Masked u and moved v have no bits below 8, so adding
-// them before the shift gives the same sum as adding after. In unsigned
-// arithmetic the index needs no sign extension.
+// loop keeps them in registers. Moving v up is multiplying by a power of two,
+// so v + i * dv moved up is v moved up plus i times dv moved up, also when the
+// sums wrap. Masked u and moved v have no bits below 8, so adding them before
+// the shift gives the same sum as adding after. In unsigned arithmetic the
+// index needs no sign extension.
 [[gnu::always_inline]] inline void fill_texel_run(uint16_t* out, std::size_t count,
-                                                  const TexelSource& source, uint32_t u, uint32_t v,
+                                                  const TexelRun& run, uint32_t u, uint32_t v,
                                                   uint32_t du, uint32_t dv) {
-    const uint16_t* texels = source.texels;
-    const auto up = static_cast<uint32_t>(8 - source.row_shift); // 0..7
-    const uint32_t u_mask = static_cast<uint32_t>(source.u_mask) << 8;
-    const uint32_t v_mask = static_cast<uint32_t>(source.v_mask) << up;
-    uint32_t moved_v = v << up;
-    const uint32_t moved_dv = dv << up;
+    uint32_t moved_v = v << run.up;
+    const uint32_t moved_dv = dv << run.up;
     for (std::size_t i = 0; i < count; ++i) {
-        out[i] = texels[((moved_v & v_mask) + (u & u_mask)) >> 8];
+        out[i] = run.texels[((moved_v & run.v_mask) + (u & run.u_mask)) >> 8];
         u += du; // wraps, as the signed values would in wrap_add
         moved_v += moved_dv;
     }
@@ -107,7 +118,7 @@ inline uint16_t low_16_bits(int32_t value) {
 
 inline void fill_texels_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
                                const TexelSource& source, const TexelStep& step) {
-    fill_texel_run(pixels.data() + start, count, source, static_cast<uint32_t>(step.u),
+    fill_texel_run(pixels.data() + start, count, texel_run(source), static_cast<uint32_t>(step.u),
                    static_cast<uint32_t>(step.v), static_cast<uint32_t>(step.du),
                    static_cast<uint32_t>(step.dv));
 }

@@ -102,7 +102,24 @@ struct SpanContext {
     int32_t height;
     TextureAddress tex;
     const int32_t* recips;
+    // Per texture, not per span: the shifts that turn a u or v difference
+    // times a reciprocal into texel steps, and the narrow fill's masks.
+    int32_t du_shift; // SPAN_STEP_SHIFT - width_shift
+    int32_t dv_shift; // SPAN_STEP_SHIFT - height_shift
+    TexelRun run;
 };
+
+SpanContext span_context(std::span<uint16_t> memory, int32_t width, int32_t height,
+                         const TextureAddress& tex, const int32_t* recips) {
+    return {memory,
+            width,
+            height,
+            tex,
+            recips,
+            SPAN_STEP_SHIFT - tex.width_shift,
+            SPAN_STEP_SHIFT - tex.height_shift,
+            texel_run(tex.texels)};
+}
 
 // Where the two edges are on a row: x, u and v of each, 8.8.
 struct RowEnds {
@@ -124,10 +141,8 @@ struct RowEnds {
     if (count <= 0) return;
     // Spans longer than the table take its last entry.
     const int32_t recip = c.recips[std::min(count, RECIP_TABLE_SIZE - 1)];
-    const int32_t du =
-        wrap_mul(wrap_sub(e.ur, e.ul), recip) >> (SPAN_STEP_SHIFT - c.tex.width_shift);
-    const int32_t dv =
-        wrap_mul(wrap_sub(e.vr, e.vl), recip) >> (SPAN_STEP_SHIFT - c.tex.height_shift);
+    const int32_t du = wrap_mul(wrap_sub(e.ur, e.ul), recip) >> c.du_shift;
+    const int32_t dv = wrap_mul(wrap_sub(e.vr, e.vl), recip) >> c.dv_shift;
     int32_t u = wrap_shl(e.ul, c.tex.width_shift) >> EDGE_SHIFT;
     int32_t v = wrap_shl(e.vl, c.tex.height_shift) >> EDGE_SHIFT;
     const int32_t end = std::min(start + count, c.width);
@@ -145,7 +160,7 @@ struct RowEnds {
     if (pixels >= WIDE_TEXEL_SPAN && wide_fill_fits(c.memory, first, pixels))
         fill_texels_wide(c.memory, first, pixels, c.tex.texels, {u, v, du, dv});
     else
-        fill_texel_run(c.memory.data() + first, pixels, c.tex.texels, static_cast<uint32_t>(u),
+        fill_texel_run(c.memory.data() + first, pixels, c.run, static_cast<uint32_t>(u),
                        static_cast<uint32_t>(v), static_cast<uint32_t>(du),
                        static_cast<uint32_t>(dv));
 }
@@ -250,7 +265,8 @@ void TexturedPainter::rasterise(std::span<const ScreenVertex* const, Extent> ver
                                 ? ClipShape::Crossing
                                 : clip_shape(vertices, target_);
     if (shape == ClipShape::Outside) return;
-    TexturedEdges edges({target_.memory(), target_.width, target_.height, *tex, recips_});
+    TexturedEdges edges(
+        span_context(target_.memory(), target_.width, target_.height, *tex, recips_));
     if constexpr (Extent != std::dynamic_extent) {
         if (shape == ClipShape::Inside) {
             std::array<ClipVertex, Extent> list;
