@@ -89,7 +89,7 @@ struct TexelRun {
     const uint16_t* texels;
     uint32_t u_mask; // the source's u_mask, moved up by 8
     uint32_t v_mask; // the source's v_mask, moved up by `up`
-    uint32_t up;     // 8 - row_shift, 0..7
+    uint32_t up;     // 8 - row_shift, 1..8
 };
 
 constexpr TexelRun texel_run(const TexelSource& source) {
