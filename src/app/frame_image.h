@@ -15,11 +15,9 @@
 #include <cstdint>
 #include <span>
 
-namespace walkers {
+#include "render/surface.h" // widen_channel
 
-constexpr int widen_channel(int c) {
-    return (c << 3) | (c >> 2);
-}
+namespace walkers {
 
 // out[i] = 0xffRRGGBB for in[i], for every i below the smaller of the two sizes.
 void widen_to_rgb32(std::span<const uint16_t> in, std::span<uint32_t> out);

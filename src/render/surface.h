@@ -6,13 +6,18 @@
 // A WindowHost stands in for the window: it reports the client size and takes
 // each finished frame. build returns -1 (and leaves no pixels) when the size is
 // empty, larger than MAX_SURFACE_WIDTH x MAX_SURFACE_HEIGHT, or memory runs out;
-// frames then draw nothing.
+// frames then draw nothing. widen_channel is how every front end shows a 5-bit
+// channel c in 8 bits: (c << 3) | (c >> 2), so 0 stays 0 and 31 becomes 255.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 namespace walkers {
+
+constexpr int widen_channel(int c) {
+    return (c << 3) | (c >> 2);
+}
 
 struct ClientSize {
     int32_t width;

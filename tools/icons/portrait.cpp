@@ -58,7 +58,7 @@ std::vector<uint16_t> render_frame(const std::string& data_dir,
 }
 
 uint8_t widen(uint16_t channel) {
-    return static_cast<uint8_t>(channel << 3 | channel >> 2);
+    return static_cast<uint8_t>(widen_channel(channel));
 }
 
 RgbaPixel opaque(uint16_t rgb555) {
