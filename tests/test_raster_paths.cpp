@@ -188,7 +188,9 @@ TEST_F(RasterPaths, WideSpanFillsMatchNarrowOnes) {
         std::vector<uint16_t> colour_narrow = narrow;
         std::vector<uint16_t> colour_wide = narrow;
         ASSERT_TRUE(wide_fill_fits(wide, start, count));
-        fill_texels_narrow(narrow, start, count, source, step);
+        fill_texel_run(narrow.data() + start, count, texel_run(source),
+                       static_cast<uint32_t>(step.u), static_cast<uint32_t>(step.v),
+                       static_cast<uint32_t>(step.du), static_cast<uint32_t>(step.dv));
         fill_texels_wide(wide, start, count, source, step);
         ASSERT_EQ(narrow, wide) << "trial " << trial << ": ws " << ws << " hs " << hs << " start "
                                 << start << " count " << count;
@@ -210,7 +212,8 @@ TEST_F(RasterPaths, WideFillsOnlyRunWhereTheirLastGroupFits) {
     // Near the end the rasterisers fall back to the narrow fill: the last
     // pixel of the surface is drawn, and nothing after it.
     const std::vector<uint16_t> texels(4, 0x1111); // 2 x 2
-    fill_texels(words, 39, 1, {texels.data(), 1, 256, 7}, {0, 0, 0, 0});
+    const TexelSource two_by_two{texels.data(), 1, 256, 7};
+    fill_texels(words, 39, 1, two_by_two, texel_run(two_by_two), 0, 0, 0, 0);
     fill_colour(words, 35, 3, 0x2222);
     EXPECT_EQ(words[39], 0x1111);
     EXPECT_EQ(words[34], 0);

@@ -116,13 +116,6 @@ constexpr TexelRun texel_run(const TexelSource& source) {
     }
 }
 
-inline void fill_texels_narrow(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
-                               const TexelSource& source, const TexelStep& step) {
-    fill_texel_run(pixels.data() + start, count, texel_run(source), static_cast<uint32_t>(step.u),
-                   static_cast<uint32_t>(step.v), static_cast<uint32_t>(step.du),
-                   static_cast<uint32_t>(step.dv));
-}
-
 // Out of line: it runs for long spans only, and inlined it would crowd the
 // rows' loop.
 void fill_texels_wide(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
@@ -162,12 +155,18 @@ inline bool wide_fill_fits(std::span<uint16_t> pixels, std::size_t start, std::s
 // do, so they go pixel by pixel.
 constexpr std::size_t WIDE_TEXEL_SPAN = 4 * SPAN_GROUP;
 
-inline void fill_texels(std::span<uint16_t> pixels, std::size_t start, std::size_t count,
-                        const TexelSource& source, const TexelStep& step) {
+// The span's start and steps come as plain values, and the short spans' loop
+// is inlined, so a rasteriser's row loop keeps them in registers.
+[[gnu::always_inline]] inline void fill_texels(std::span<uint16_t> pixels, std::size_t start,
+                                               std::size_t count, const TexelSource& source,
+                                               const TexelRun& run, int32_t u, int32_t v,
+                                               int32_t du, int32_t dv) {
     if (count >= WIDE_TEXEL_SPAN && wide_fill_fits(pixels, start, count))
-        fill_texels_wide(pixels, start, count, source, step);
+        fill_texels_wide(pixels, start, count, source, {u, v, du, dv});
     else
-        fill_texels_narrow(pixels, start, count, source, step);
+        fill_texel_run(pixels.data() + start, count, run, static_cast<uint32_t>(u),
+                       static_cast<uint32_t>(v), static_cast<uint32_t>(du),
+                       static_cast<uint32_t>(dv));
 }
 
 inline void fill_colour(std::span<uint16_t> pixels, std::size_t start, std::size_t count,

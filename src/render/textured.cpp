@@ -155,14 +155,7 @@ struct RowEnds {
     const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(c.width) +
                               static_cast<std::size_t>(start);
     const auto pixels = static_cast<std::size_t>(end - start);
-    // The same choice as fill_texels, with the short spans' loop on plain values
-    // here: a step struct built for every row would live on the stack.
-    if (pixels >= WIDE_TEXEL_SPAN && wide_fill_fits(c.memory, first, pixels))
-        fill_texels_wide(c.memory, first, pixels, c.tex.texels, {u, v, du, dv});
-    else
-        fill_texel_run(c.memory.data() + first, pixels, c.run, static_cast<uint32_t>(u),
-                       static_cast<uint32_t>(v), static_cast<uint32_t>(du),
-                       static_cast<uint32_t>(dv));
+    fill_texels(c.memory, first, pixels, c.tex.texels, c.run, u, v, du, dv);
 }
 
 // The textured edge: x, u and v with their per-row slopes, all 8.8. Each slope
@@ -260,7 +253,6 @@ void TexturedPainter::rasterise(std::span<const ScreenVertex* const, Extent> ver
     if (!target_.pixels) return;
     const TextureAddress* tex = texture(slot);
     if (!tex) return;
-    if (uvs.size() != vertices.size()) return; // every vertex needs its u and v
     const ClipShape shape = route == ClipRoute::AlwaysClip || vertices.size() < 3
                                 ? ClipShape::Crossing
                                 : clip_shape(vertices, target_);
