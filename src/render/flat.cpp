@@ -182,13 +182,6 @@ int32_t edge_slope(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     return safe_div(wrap_mul(wrap_sub(x1, x0), EDGE_ONE), widened_difference(y1, y0));
 }
 
-// Only the colour's low 16 bits count.
-void fill_span(uint16_t* pixels, int32_t count, int32_t colour) {
-    if (count <= 0) return;
-    const auto n = static_cast<std::size_t>(count);
-    fill_colour_narrow({pixels, n}, 0, n, static_cast<uint16_t>(colour));
-}
-
 void draw_flat_triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                         int32_t colour) {
     if (a.y == b.y && b.y == c.y) return; // one row: nothing to fill

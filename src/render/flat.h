@@ -37,7 +37,5 @@ void rasterise_flat(std::span<const ScreenVertex* const> vertices, int32_t colou
 int32_t clip_polygon(std::span<const ScreenVertex* const> vertices, std::span<ClipPoint> out);
 // 8.8 slope of the edge from (x0, y0) to (x1, y1), over the rows it covers.
 int32_t edge_slope(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
-// Writes count pixels of the colour from `pixels` rightwards.
-void fill_span(uint16_t* pixels, int32_t count, int32_t colour);
 
 } // namespace walkers
