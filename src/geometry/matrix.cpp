@@ -127,15 +127,14 @@ int32_t matrix_compose(FixedMatrix& out, const Vector4& translation, const Vecto
                         wrap_shl(translation.z, FIXED_SHIFT)};
     const Fixed s[4] = {wrap_shl(scale.x, FIXED_SHIFT), wrap_shl(scale.y, FIXED_SHIFT),
                         wrap_shl(scale.z, FIXED_SHIFT), FIXED_ONE};
-    // R x T: the rotation's entries each taken through x 1024 >> 10, and the
-    // translation row taken through 1024 x t >> 10.
-    FixedMatrix rt{};
-    for (int32_t row = 0; row < 3; ++row)
-        for (int32_t col = 0; col < 3; ++col)
-            rt.m[row][col] = fixed_mul(r.m[row][col], FIXED_ONE);
+    // R x T. The rotation's entries come through x 1024 >> 10 unchanged: they
+    // are table values of at most 1024, or sums of two products of them shifted
+    // back by 10, far too small for x 1024 to wrap. The translation row keeps
+    // its 1024 x t >> 10, which wraps for large t.
+    FixedMatrix rt = r;
     for (int32_t col = 0; col < 3; ++col)
         rt.m[3][col] = fixed_mul(FIXED_ONE, t[col]);
-    rt.m[3][3] = fixed_mul(FIXED_ONE, FIXED_ONE);
+    rt.m[3][3] = FIXED_ONE;
     // S x (R x T): each row scaled by its diagonal entry.
     for (int32_t row = 0; row < 4; ++row)
         for (int32_t col = 0; col < 4; ++col)
