@@ -85,10 +85,14 @@ void DiagnosticLog::report(const Diagnostic& diagnostic) {
     kept_.push_back(diagnostic);
 }
 
-int32_t DiagnosticLog::count(Severity severity) const {
+int32_t count_severity(std::span<const Diagnostic> diagnostics, Severity severity) {
     return static_cast<int32_t>(
-        std::count_if(kept_.begin(), kept_.end(),
+        std::count_if(diagnostics.begin(), diagnostics.end(),
                       [severity](const Diagnostic& d) { return d.severity == severity; }));
+}
+
+int32_t DiagnosticLog::count(Severity severity) const {
+    return count_severity(kept_, severity);
 }
 
 std::vector<std::string> DiagnosticLog::unreadable_files() const {

@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -119,7 +120,6 @@ public:
     FileDiagnostics& operator=(const FileDiagnostics&) = delete;
 
     bool listening() const { return sink_ != nullptr; }
-    std::string_view file() const { return file_; }
 
     template <typename... Pieces> void error(SourcePosition at, const Pieces&... pieces) {
         if (sink_) report(Severity::error, at, compose(pieces...));
@@ -149,6 +149,9 @@ private:
 
 // "FILE:LINE: error: message" and its other forms (see above).
 std::string format_diagnostic(const Diagnostic& diagnostic);
+
+// How many of the diagnostics have the severity.
+int32_t count_severity(std::span<const Diagnostic> diagnostics, Severity severity);
 
 class DiagnosticLog final : public DiagnosticSink {
 public:

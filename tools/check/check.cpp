@@ -99,7 +99,7 @@ void add_table_budget(CheckReport& report) {
 // Shares beyond their capacity for nine walkers are errors, above 90 % warnings.
 void check_budget(CheckReport& report) {
     for (const BudgetLine& line : report.budget) {
-        const int64_t needed = line.per_walker >= 0 ? line.per_walker * report.walkers : line.used;
+        const int64_t needed = line.needed(report.walkers);
         const std::string share = std::to_string(needed) + " of " + std::to_string(line.capacity);
         if (needed > line.capacity)
             add_problem(report, Severity::error, report.model.file,
@@ -241,9 +241,7 @@ void read_loaded_state(CheckReport& report) {
 } // namespace
 
 int32_t CheckReport::count(Severity severity) const {
-    return static_cast<int32_t>(
-        std::count_if(problems.begin(), problems.end(),
-                      [severity](const Diagnostic& d) { return d.severity == severity; }));
+    return count_severity(problems, severity);
 }
 
 CheckReport check_folder(const std::filesystem::path& folder) {

@@ -31,6 +31,10 @@ struct BudgetLine {
     int64_t per_walker;
     int64_t used;
     int64_t capacity;
+
+    // What `walkers` walkers take of the capacity: their shares, which may be
+    // more than the store kept of them, or what is used for a fixed share.
+    int64_t needed(int32_t walkers) const { return per_walker >= 0 ? per_walker * walkers : used; }
 };
 
 struct ModelSummary {

@@ -58,7 +58,7 @@ std::string texture_lines(const std::vector<TextureSummary>& textures) {
 std::string budget_lines(const CheckReport& r) {
     std::string out = "budget for " + std::to_string(r.walkers) + " walkers\n";
     for (const BudgetLine& b : r.budget) {
-        const int64_t used = b.per_walker >= 0 ? b.per_walker * r.walkers : b.used;
+        const int64_t used = b.needed(r.walkers);
         const std::string each =
             b.per_walker >= 0 ? right(b.per_walker, 6) + " each" : std::string(11, ' ');
         out += "  " + padded(b.what, 24) + each + right(used, 8) + " of " +
@@ -194,11 +194,12 @@ std::string json_texture(const TextureSummary& t) {
         .done();
 }
 
-std::string json_budget(const BudgetLine& b) {
+std::string json_budget(const BudgetLine& b, int32_t walkers) {
     return JsonObject()
         .str("what", b.what)
         .raw("per_walker", b.per_walker >= 0 ? std::to_string(b.per_walker) : "null")
         .num("used", b.used)
+        .num("needed", b.needed(walkers))
         .num("capacity", b.capacity)
         .done();
 }
@@ -233,7 +234,9 @@ std::string json_report(const CheckReport& r) {
                .raw("model", json_model(r.model))
                .raw("animation", json_animation(r.animation))
                .raw("textures", json_array(r.textures, json_texture))
-               .raw("budget", json_array(r.budget, json_budget))
+               .raw("budget",
+                    json_array(r.budget,
+                               [&r](const BudgetLine& b) { return json_budget(b, r.walkers); }))
                .done() +
            "\n";
 }
