@@ -17,7 +17,6 @@ namespace {
 constexpr int32_t HEAD_RECORD_BYTES = 16;
 constexpr int32_t SEEK_RECORD_BYTES = KEYFRAME_BYTES;
 constexpr int32_t DAT_RECORD_BYTES = 16;
-constexpr int32_t VECTOR_BYTES = 16;
 
 // The module's state: one owner per loaded slot.
 std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;

@@ -28,6 +28,7 @@ constexpr int32_t ANIMATION_SLOTS = 16;
 constexpr int32_t ANIMATION_RECORD_BYTES = 286748;
 constexpr int32_t ANIMATION_ROOM_BYTES = 286720; // keys, poses and from_pose
 constexpr int32_t KEYFRAME_BYTES = 32;
+constexpr int32_t VECTOR_BYTES = 16; // a pose vector, and a from_pose entry
 constexpr int32_t NO_KEY = -1;
 constexpr int32_t NO_POSE = -1;                // a key no SEEK record defined
 constexpr int32_t LOADED_FRAME_COUNTER = 9999; // so the first step changes key

@@ -92,7 +92,8 @@ struct MeshState {
     bool texcoords_seen = false;
     std::array<int32_t, MESH_MAX_TEXTURE_NAMES> texture_ids{};
     int32_t texture_name_count = 0;
-    std::span<const uint8_t> names_payload; // of the latest texture-names chunk
+    // The names behind texture_ids, for messages; they point into the file's bytes.
+    std::array<std::string_view, MESH_MAX_TEXTURE_NAMES> names{};
     FileDiagnostics problems;
 };
 
@@ -396,18 +397,6 @@ void plain_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
     report_crowded_out(mesh, fc);
 }
 
-// Name k of the latest texture-names chunk (which holds it: k was selected).
-std::string_view texture_name(const MeshState& mesh, int32_t k) {
-    std::string_view names(reinterpret_cast<const char*>(mesh.names_payload.data()),
-                           mesh.names_payload.size());
-    for (int32_t i = 0; i < k; ++i) {
-        const std::size_t nul = names.find('\0');
-        if (nul == std::string_view::npos) return {};
-        names.remove_prefix(nul + 1);
-    }
-    return names.substr(0, names.find('\0'));
-}
-
 // Warnings about a textured chunk as a whole: faces drawn flat, and textured
 // faces that take no texcoord indices of their own.
 void check_textured_chunk(MeshState& mesh, const Chunk& chunk, bool per_corner) {
@@ -416,7 +405,7 @@ void check_textured_chunk(MeshState& mesh, const Chunk& chunk, bool per_corner) 
                               ": no texture is selected before it; its faces are drawn flat");
     else if (mesh.current_texture == -1)
         mesh.problems.error(chunk_at(chunk), chunk_name(chunk.type), ": the selected texture '",
-                            texture_name(mesh, mesh.selected_name),
+                            mesh.names[static_cast<std::size_t>(mesh.selected_name)],
                             "' could not be loaded; its faces are drawn flat");
     else if (!per_corner)
         mesh.problems.warning(chunk_at(chunk), chunk_name(chunk.type),
@@ -494,7 +483,6 @@ void texture_names(MeshState& mesh, const Chunk& chunk) {
                             " a mesh may use; the rest are ignored");
     const int32_t wanted = std::min<int32_t>(chunk.count, MESH_MAX_TEXTURE_NAMES);
     mesh.texture_name_count = 0;
-    mesh.names_payload = chunk.payload;
     auto at = chunk.payload.begin();
     for (int32_t i = 0; i < wanted; ++i) {
         const auto nul = std::find(at, chunk.payload.end(), uint8_t{0});
@@ -507,6 +495,7 @@ void texture_names(MeshState& mesh, const Chunk& chunk) {
         }
         const std::string name(at, nul);
         const auto k = static_cast<std::size_t>(i);
+        mesh.names[k] = {reinterpret_cast<const char*>(&*at), name.size()};
         if (name.size() <= MESH_MAX_NAME_CHARS) {
             mesh.texture_ids[k] = load_texture(name);
         } else {

@@ -79,7 +79,7 @@ int64_t parsed_bytes(const char* file) {
 int64_t animation_record_bytes(const AnimationSlot* a) {
     if (a == nullptr) return 0;
     return static_cast<int64_t>(a->keys.size()) * KEYFRAME_BYTES +
-           static_cast<int64_t>(a->poses.size() + a->from_pose.size()) * 16;
+           static_cast<int64_t>(a->poses.size() + a->from_pose.size()) * VECTOR_BYTES;
 }
 
 void add_table_budget(CheckReport& report) {
