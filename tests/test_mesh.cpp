@@ -262,6 +262,11 @@ TEST_F(Mesh, MissingTextureMakesFlatFacesAndLongNamesAreRefused) {
     ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[0].kind, 0x213);
     EXPECT_EQ(f[1].kind, 0x213);
+    // Each chunk drawn flat names the texture it selected.
+    for (const std::string& name : {std::string("absent.bmp"), long_name})
+        EXPECT_NE(heard.text().find("the selected texture '" + name + "' could not be loaded"),
+                  std::string::npos)
+            << heard.text();
 }
 
 TEST_F(Mesh, OnlySixtyFourNamesAreKept) {
