@@ -40,6 +40,24 @@ bool same_words(const uint16_t* a, const uint16_t* b, int count) {
     return count <= 0 || std::memcmp(a, b, static_cast<std::size_t>(count) * 2) == 0;
 }
 
+template <typename Word> Word* row_of(std::span<Word> words, int width, int y) {
+    return words.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+}
+
+// Repeats each word of `in` factor times into `out`, the first one only
+// factor - skip times (the area may start inside a word's pixels).
+void repeat_pixels(std::span<const uint32_t> in, std::span<uint32_t> out, int factor, int skip) {
+    std::size_t word = 0;
+    int repeat = skip;
+    for (uint32_t& pixel : out) {
+        pixel = in[word];
+        if (++repeat == factor) {
+            repeat = 0;
+            ++word;
+        }
+    }
+}
+
 } // namespace
 
 void widen_to_rgb32(std::span<const uint16_t> in, std::span<uint32_t> out) {
@@ -51,36 +69,63 @@ void widen_to_rgb32(std::span<const uint16_t> in, std::span<uint32_t> out) {
         out[i] = widen_one(in[i]);
 }
 
-// Whole rows are compared from the top and from the bottom until one differs;
-// the rows between are compared only outside the columns already known to
-// differ, so a small change costs about one pass over the unchanged pixels.
-QRect changed_rect(std::span<const uint16_t> before, std::span<const uint16_t> now, int width,
-                   int height) {
-    const auto row_of = [width](std::span<const uint16_t> s, int y) {
-        return s.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+void widen_into(const WidenedPlacement& placed, const QRect& area, std::span<uint32_t> image,
+                std::size_t pitch, std::span<uint32_t> row) {
+    const int factor = placed.factor;
+    const int skip = (area.left() - placed.origin.x()) % factor;
+    const int first = (area.left() - placed.origin.x()) / factor;
+    const auto words =
+        static_cast<std::size_t>((area.right() - placed.origin.x()) / factor - first + 1);
+    const auto pixels = static_cast<std::size_t>(area.width());
+    const auto out_row = [&](int y) {
+        return image.subspan(
+            static_cast<std::size_t>(y) * pitch + static_cast<std::size_t>(area.left()), pixels);
     };
-    int top = 0;
-    while (top < height && same_words(row_of(before, top), row_of(now, top), width))
-        ++top;
-    if (top == height) return {};
-    int bottom = height - 1;
-    while (same_words(row_of(before, bottom), row_of(now, bottom), width))
-        --bottom;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int offset = y - placed.origin.y();
+        if (y > area.top() && offset % factor != 0) { // the same words as the row above
+            std::ranges::copy(out_row(y - 1), out_row(y).begin());
+            continue;
+        }
+        const auto in =
+            std::span(row_of(placed.words, placed.width, offset / factor) + first, words);
+        if (factor == 1) {
+            widen_to_rgb32(in, out_row(y));
+            continue;
+        }
+        widen_to_rgb32(in, row);
+        repeat_pixels(row.first(words), out_row(y), factor, skip);
+    }
+}
+
+QRect take_changes(std::span<uint16_t> shown, std::span<const uint16_t> now, int width,
+                   int height) {
+    int top = -1;
+    int bottom = -1;
     int left = width; // columns left..right differ somewhere in rows top..bottom
     int right = -1;
-    for (int y = top; y <= bottom; ++y) {
-        const uint16_t* a = row_of(before, y);
-        const uint16_t* b = row_of(now, y);
-        if (!same_words(a, b, left))
-            left = static_cast<int>(std::mismatch(a, a + left, b).first - a);
-        const int from = right + 1;
+    for (int y = 0; y < height; ++y) {
+        uint16_t* a = row_of(shown, width, y);
+        const uint16_t* b = row_of(now, width, y);
+        // Outside the columns known to differ first, so the bounds grow; the
+        // row's words in between are then only copied if anything differs.
+        bool changed = !same_words(a, b, left);
+        if (changed) left = static_cast<int>(std::mismatch(a, a + left, b).first - a);
+        const int from = std::max(right + 1, left);
         if (!same_words(a + from, b + from, width - from)) {
             int last = width - 1;
             while (a[last] == b[last])
                 --last;
             right = last;
+            changed = true;
         }
+        if (!changed && !same_words(a + left, b + left, right - left + 1)) changed = true;
+        if (!changed) continue;
+        std::copy(b + left, b + right + 1, a + left);
+        if (top < 0) top = y;
+        bottom = y;
     }
+    if (top < 0) return {};
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 

@@ -2,6 +2,7 @@
 #include "app/frame_view.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextOption>
 #include <algorithm>
@@ -23,6 +24,28 @@ QRectF logical_rect(const QRect& device, double ratio) {
             device.height() / ratio};
 }
 
+// The image `painter` paints into, when writing the frame's pixels there gives
+// what drawing the widened frame would: a 32-bit RGB image (opaque alpha is
+// what widening writes) of its own, at one device pixel per logical pixel,
+// which this painter reaches by a whole-pixel move. `offset` is that move.
+QImage* painted_rgb32_image(QPainter& painter, QPoint& offset) {
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    // Shared pixels would be copied by the first write, behind the engine's back.
+    if (image->devicePixelRatio() != 1.0 || !image->isDetached()) return nullptr;
+    const QTransform& to_device = painter.deviceTransform();
+    if (to_device.type() > QTransform::TxTranslate) return nullptr;
+    offset = QPoint(static_cast<int>(to_device.dx()), static_cast<int>(to_device.dy()));
+    if (offset.x() != to_device.dx() || offset.y() != to_device.dy()) return nullptr;
+    return image;
+}
+
 } // namespace
 
 FrameView::FrameView(QWidget* parent) : QWidget(parent) {
@@ -30,14 +53,26 @@ FrameView::FrameView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void FrameView::showFrame(const QImage& frame) {
-    frame_ = frame;
+void FrameView::showFrame(std::span<const uint16_t> words, QSize size) {
+    const auto count =
+        static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+    if (size.isEmpty() || words.size() < count) return;
+    words_ = words.first(count);
+    if (frame_.isNull() || frame_size_ != size) {
+        frame_size_ = size;
+        rgb32_.assign(count, 0);
+        row_.assign(static_cast<std::size_t>(size.width()), 0);
+        frame_ = QImage(reinterpret_cast<uchar*>(rgb32_.data()), size.width(), size.height(),
+                        static_cast<qsizetype>(size.width()) * 4, QImage::Format_RGB32);
+    }
+    stale_ = frame_.rect();
     // Synchronous, like a block copy to the window: the frame is on screen
     // before the next one is drawn into the same memory.
     repaint();
 }
 
 void FrameView::showFrameChange(const QRect& changed) {
+    stale_ |= changed;
     // The label shows a new rate: everything, label included, with this frame.
     if (frame_rate_shown_ && frame_rate_ != frame_rate_painted_) {
         repaint();
@@ -48,8 +83,18 @@ void FrameView::showFrameChange(const QRect& changed) {
 }
 
 void FrameView::dropFrame() {
+    words_ = {};
     frame_ = QImage();
     update();
+}
+
+const QImage& FrameView::frame() {
+    if (!hasFrame() || stale_.isEmpty()) return frame_;
+    const std::span<uint32_t> image(rgb32_);
+    widen_into({words_, frame_size_.width(), QPoint(0, 0), 1}, stale_, image,
+               static_cast<std::size_t>(frame_size_.width()), row_);
+    stale_ = QRect();
+    return frame_;
 }
 
 void FrameView::setScaleMode(ScaleMode mode) {
@@ -59,7 +104,8 @@ void FrameView::setScaleMode(ScaleMode mode) {
 
 FramePlacement FrameView::placement() const {
     const double ratio = devicePixelRatioF();
-    return place_frame(frame_.size(), device_size(size(), ratio), ratio, scale_mode_);
+    return place_frame(hasFrame() ? frame_size_ : QSize(), device_size(size(), ratio), ratio,
+                       scale_mode_);
 }
 
 void FrameView::setNotice(const QString& text) {
@@ -89,7 +135,7 @@ QRect FrameView::viewRect(const QRect& in_frame) const {
 
 void FrameView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintFrame(painter, event->rect());
+    paintFrame(painter, *event);
     if (!notice_.isEmpty()) paintNotice(painter);
     if (frame_rate_shown_) {
         paintCornerLabel(painter, tr("%1 fps").arg(frame_rate_, 0, 'f', 1),
@@ -105,7 +151,7 @@ void FrameView::paintEvent(QPaintEvent* event) {
 // pixel may be only partly covered by its logical size: always fill then.
 bool FrameView::coversView(const FramePlacement& placed) const {
     const double ratio = devicePixelRatioF();
-    if (frame_.isNull() || ratio != std::floor(ratio)) return false;
+    if (!hasFrame() || ratio != std::floor(ratio)) return false;
     return placed.target.contains(QRect(QPoint(0, 0), device_size(size(), ratio)));
 }
 
@@ -114,7 +160,7 @@ bool FrameView::coversView(const FramePlacement& placed) const {
 // fit, or a fractional ratio, is drawn whole and left to the paint's clip.
 QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& exposed) const {
     const double ratio = devicePixelRatioF();
-    if (placed.factor == 0 || ratio != std::floor(ratio)) return frame_.rect();
+    if (placed.factor == 0 || ratio != std::floor(ratio)) return QRect(QPoint(0, 0), frame_size_);
     const int scale = static_cast<int>(ratio);
     const QRect device =
         QRect(exposed.topLeft() * scale, exposed.size() * scale).intersected(placed.target);
@@ -127,18 +173,44 @@ QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& expose
     return QRect(in_frame(device.topLeft()), in_frame(device.bottomRight()));
 }
 
-void FrameView::paintFrame(QPainter& painter, const QRect& exposed) {
+void FrameView::paintFrame(QPainter& painter, const QPaintEvent& event) {
     const FramePlacement placed = placement();
     if (!coversView(placed)) painter.fillRect(rect(), floor_colour()); // the margins
-    if (frame_.isNull() || placed.target.isEmpty()) return;
+    painted_directly_ = false;
+    if (!hasFrame() || placed.target.isEmpty()) return;
+    if (paintFrameDirectly(painter, event, placed)) {
+        painted_directly_ = true;
+        return;
+    }
     // Whole factors are exact with nearest-neighbour sampling; only a frame
     // shrunk below its size is filtered, so it does not lose whole rows.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.factor == 0);
-    const QRect source = exposedSource(placed, exposed);
+    const QRect source = exposedSource(placed, event.rect());
     if (source.isEmpty()) return;
     const QRect drawn(placed.target.topLeft() + source.topLeft() * std::max(placed.factor, 1),
                       placed.factor > 0 ? source.size() * placed.factor : placed.target.size());
-    painter.drawImage(logical_rect(drawn, devicePixelRatioF()), frame_, source);
+    painter.drawImage(logical_rect(drawn, devicePixelRatioF()), frame(), source);
+}
+
+// Widens the exposed part of the frame straight into the image being painted,
+// when that gives the same pixels as drawing frame() would; false otherwise.
+bool FrameView::paintFrameDirectly(QPainter& painter, const QPaintEvent& event,
+                                   const FramePlacement& placed) {
+    if (placed.factor == 0 || devicePixelRatioF() != 1.0) return false;
+    QPoint offset;
+    QImage* image = painted_rgb32_image(painter, offset);
+    if (!image) return false;
+    const std::span<uint32_t> pixels(reinterpret_cast<uint32_t*>(image->bits()),
+                                     static_cast<std::size_t>(image->sizeInBytes()) / 4);
+    const auto pitch = static_cast<std::size_t>(image->bytesPerLine()) / 4;
+    const WidenedPlacement widened{words_, frame_size_.width(), placed.target.topLeft() + offset,
+                                   placed.factor};
+    const QRect shown = placed.target.intersected(rect()).translated(offset) & image->rect();
+    for (const QRect& exposed : event.region()) {
+        const QRect area = exposed.translated(offset) & shown;
+        if (!area.isEmpty()) widen_into(widened, area, pixels, pitch, row_);
+    }
+    return true;
 }
 
 void FrameView::paintNotice(QPainter& painter) {

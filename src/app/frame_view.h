@@ -9,13 +9,24 @@
 // set (centred), the measured frame rate when that is shown (top right) and
 // "Paused" while the scene is paused (top left).
 //
+// The frame is given as the surface's RGB555 words. When the view paints into
+// a 32-bit RGB image (the window's backing store, as a rule) at one device
+// pixel per logical pixel and the frame sits at a whole factor, the words are
+// widened straight into that image; otherwise, the frame shrunk to fit for
+// one, the view draws its own widened copy of the frame, which it brings up to
+// date only then, or when frame() asks for it.
+//
 // A left button press anywhere in the view is reported through
 // leftButtonPressed; other buttons get the default handling only.
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 #include "app/frame_layout.h"
 
@@ -27,15 +38,21 @@ class FrameView : public QWidget {
 public:
     explicit FrameView(QWidget* parent = nullptr);
 
-    // Shows `frame` at once. The image may wrap memory owned by someone else:
-    // it must stay valid until the next showFrame or dropFrame.
-    void showFrame(const QImage& frame);
-    // The frame on show was redrawn inside `changed` (in frame pixels):
-    // repaints at once only the part of the view that shows it.
+    // Shows the frame of size.width() x size.height() RGB555 words at once.
+    // The words stay owned by the caller: they must stay valid, and change
+    // only as showFrameChange reports, until the next showFrame or dropFrame.
+    void showFrame(std::span<const uint16_t> words, QSize size);
+    // The words on show changed inside `changed` (in frame pixels): repaints
+    // at once only the part of the view that shows it.
     void showFrameChange(const QRect& changed);
     // Forgets the frame and paints the floor.
     void dropFrame();
-    const QImage& frame() const { return frame_; }
+    bool hasFrame() const { return !words_.empty(); }
+    // The frame on show, widened to Format_RGB32; null when there is none.
+    // Valid until the next call that changes the frame.
+    const QImage& frame();
+    // Whether the last paint wrote the frame straight into the painted image.
+    bool paintedDirectly() const { return painted_directly_; }
 
     void setScaleMode(ScaleMode mode);
     ScaleMode scaleMode() const { return scale_mode_; }
@@ -62,11 +79,19 @@ private:
     bool coversView(const FramePlacement& placed) const;
     QRect viewRect(const QRect& in_frame) const;
     QRect exposedSource(const FramePlacement& placed, const QRect& exposed) const;
-    void paintFrame(QPainter& painter, const QRect& exposed);
+    void paintFrame(QPainter& painter, const QPaintEvent& event);
+    bool paintFrameDirectly(QPainter& painter, const QPaintEvent& event,
+                            const FramePlacement& placed);
     void paintNotice(QPainter& painter);
     void paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner);
 
-    QImage frame_;
+    std::span<const uint16_t> words_; // the frame on show, owned by the caller
+    QSize frame_size_;
+    std::vector<uint32_t> rgb32_; // the frame widened, as far as stale_ allows
+    QImage frame_;                // wraps rgb32_
+    QRect stale_;                 // where rgb32_ does not hold the words yet
+    std::vector<uint32_t> row_;   // one row widened, for whole factors above one
+    bool painted_directly_ = false;
     ScaleMode scale_mode_ = ScaleMode::ScaleToWindow;
     QString notice_;
     bool frame_rate_shown_ = false;

@@ -65,7 +65,9 @@ private slots:
     void truncatedOrEmptyFramesAreIgnored();
     void frameIsPlacedAtWholeFactorsCentred_data();
     void frameIsPlacedAtWholeFactorsCentred();
+    void viewPaintsEachPixelAsASquareWithTheFloorAround_data();
     void viewPaintsEachPixelAsASquareWithTheFloorAround();
+    void aFrameShrunkToFitIsDrawnFromItsWidenedCopy();
     void pacedFramesKeepTheCadenceWithoutBursts();
     void switchingBackFromUnlimitedBringsAFrameWithinOneInterval();
     void meterCountsFramesPerSecondPerPeriod();
@@ -143,6 +145,8 @@ void PresentationTest::changedRectBoundsEveryDifference_data() {
     QTest::newRow("two far apart") << QList<QPoint>{{11, 1}, {2, 7}} << QRect(2, 1, 10, 7);
     QTest::newRow("wider lower down")
         << QList<QPoint>{{5, 2}, {6, 3}, {0, 5}, {12, 5}} << QRect(0, 2, 13, 4);
+    QTest::newRow("between known columns")
+        << QList<QPoint>{{0, 1}, {12, 1}, {6, 4}} << QRect(0, 1, 13, 4);
     QTest::newRow("corners") << QList<QPoint>{{0, 0}, {12, 8}, {12, 0}, {0, 8}}
                              << QRect(0, 0, 13, 9);
 }
@@ -151,11 +155,12 @@ void PresentationTest::changedRectBoundsEveryDifference() {
     QFETCH(QList<QPoint>, changed);
     QFETCH(QRect, bounds);
     const int w = 13, h = 9; // odd, so no row is a whole number of word pairs
-    const auto before = numbered_pixels(w, h);
-    auto now = before;
+    auto shown = numbered_pixels(w, h);
+    auto now = shown;
     for (const QPoint& p : changed)
         now[static_cast<std::size_t>(p.y()) * w + p.x()] ^= 0x0400;
-    QCOMPARE(changed_rect(before, now, w, h), bounds);
+    QCOMPARE(take_changes(shown, now, w, h), bounds);
+    QVERIFY(shown == now); // every difference was taken over
 }
 
 void PresentationTest::onlyTheChangedPartIsRepaintedAndTheScreenShowsTheWholeFrame() {
@@ -177,6 +182,7 @@ void PresentationTest::onlyTheChangedPartIsRepaintedAndTheScreenShowsTheWholeFra
     pixels[16 * 40 + 20] = 0x001f;
     host.present(pixels, 40, 30);
     QCOMPARE(host.last_change(), QRect(QPoint(5, 11), QPoint(20, 16)));
+    QVERIFY(view.paintedDirectly()); // into the window's own image
     compare_colours(on_screen(view), pixels, 40, 30);
     compare_colours(view.frame(), pixels, 40, 30);
 
@@ -277,32 +283,116 @@ void PresentationTest::frameIsPlacedAtWholeFactorsCentred() {
     QCOMPARE(placed.factor, factor);
 }
 
-void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
-    FrameView view;
-    ViewHost host(&view);
-    const int w = 10, h = 6;
-    const auto pixels = numbered_pixels(w, h);
-    view.resize(2 * w + 7, 2 * h + 5); // 2x fits, with margins of 3 + 4 and 2 + 3
-    host.present(pixels, w, h);
-    const QImage shot = view.grab().toImage();
-    const QPoint origin(3, 2);
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            const QPoint in_frame((x - origin.x()) / 2, (y - origin.y()) / 2);
-            const bool inside =
-                x >= origin.x() && y >= origin.y() && in_frame.x() < w && in_frame.y() < h;
-            const QColor expected =
-                inside ? widened(pixels[static_cast<std::size_t>(in_frame.y()) * w + in_frame.x()])
-                       : floor_colour();
-            QVERIFY2(shot.pixelColor(x, y) == expected,
-                     qPrintable(QString("at %1,%2").arg(x).arg(y)));
-        }
-    }
-    QCOMPARE(floor_colour(), QColor(0, 132, 132));
+void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround_data() {
+    QTest::addColumn<int>("device"); // the QImage::Format the view renders into; 0: the screen
+    QTest::addColumn<QSize>("view");
+    QTest::addColumn<QPoint>("origin"); // where the frame lands, factor pixels a word
+    QTest::addColumn<int>("factor");
+    QTest::addColumn<bool>("direct"); // the words widened straight into the painted image
+    const int screen = 0;
+    // The frame is 10 x 6 words.
+    QTest::newRow("screen, 1:1") << screen << QSize(10, 6) << QPoint(0, 0) << 1 << true;
+    QTest::newRow("screen, 2x with margins")
+        << screen << QSize(27, 17) << QPoint(3, 2) << 2 << true;
+    QTest::newRow("screen, 3x") << screen << QSize(31, 20) << QPoint(0, 1) << 3 << true;
+    QTest::newRow("RGB32 image, 2x")
+        << int(QImage::Format_RGB32) << QSize(27, 17) << QPoint(3, 2) << 2 << true;
+    QTest::newRow("premultiplied ARGB32 image, 1:1")
+        << int(QImage::Format_ARGB32_Premultiplied) << QSize(12, 7) << QPoint(1, 0) << 1 << true;
+    QTest::newRow("RGB888 image, 3x: drawn")
+        << int(QImage::Format_RGB888) << QSize(31, 20) << QPoint(0, 1) << 3 << false;
+}
 
-    host.forget_frame(); // nothing to show: all floor
-    QVERIFY(view.frame().isNull());
-    QCOMPARE(view.grab().toImage().pixelColor(origin), floor_colour());
+void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
+    QFETCH(int, device);
+    QFETCH(QSize, view);
+    QFETCH(QPoint, origin);
+    QFETCH(int, factor);
+    QFETCH(bool, direct);
+    const int w = 10, h = 6;
+    auto words = numbered_pixels(w, h);
+    FrameView frame_view;
+    frame_view.resize(view);
+    QImage canvas; // what the view renders into, with a margin it must not touch
+    const QPoint at(4, 3);
+    const QColor untouched(Qt::magenta);
+    if (device == 0) {
+        frame_view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame_view));
+    } else {
+        canvas = QImage(view + QSize(7, 5), static_cast<QImage::Format>(device));
+        canvas.fill(untouched);
+    }
+    // Paints `region` of the view; what the screen or image then shows of it.
+    const auto paint = [&](const QRegion& region) {
+        if (device == 0) {
+            frame_view.repaint(region);
+            return on_screen(frame_view);
+        }
+        // The region's top left lands at the offset given.
+        frame_view.render(&canvas, at + region.boundingRect().topLeft(), region);
+        return canvas.copy(QRect(at, view));
+    };
+    const auto expected = [&](QPoint p) {
+        const QPoint in_square = p - origin;
+        if (in_square.x() < 0 || in_square.y() < 0 || in_square.x() >= w * factor ||
+            in_square.y() >= h * factor)
+            return floor_colour();
+        return widened(
+            words[static_cast<std::size_t>(in_square.y() / factor) * w + in_square.x() / factor]);
+    };
+    const auto compare = [&](const QImage& shot, const QImage& before, const QRect& painted) {
+        for (int y = 0; y < view.height(); ++y)
+            for (int x = 0; x < view.width(); ++x)
+                QVERIFY2(
+                    shot.pixelColor(x, y) ==
+                        (painted.contains(x, y) ? expected(QPoint(x, y)) : before.pixelColor(x, y)),
+                    qPrintable(QString("at %1,%2").arg(x).arg(y)));
+    };
+
+    frame_view.showFrame(words, QSize(w, h));
+    const QImage first = paint(frame_view.rect());
+    compare(first, first, frame_view.rect());
+    QCOMPARE(frame_view.paintedDirectly(), direct);
+    if (device != 0) {
+        QCOMPARE(canvas.pixelColor(at - QPoint(1, 1)), untouched);
+        QCOMPARE(canvas.pixelColor(at + QPoint(view.width(), view.height())), untouched);
+    }
+
+    // Every word changes; an image is then painted only in part, from inside a
+    // square: just that part shows the new words (the screen repaints it all).
+    for (auto& word : words)
+        word = static_cast<uint16_t>(0x7fff - word);
+    frame_view.showFrameChange(QRect(0, 0, w, h));
+    const QRect part =
+        device == 0 ? frame_view.rect() : QRect(origin + QPoint(1, 1), QSize(2 * factor + 1, 5));
+    compare(paint(part), first, part);
+    QCOMPARE(frame_view.paintedDirectly(), direct);
+    QCOMPARE(frame_view.frame().pixelColor(3, 2), expected(origin + QPoint(3, 2) * factor));
+
+    frame_view.dropFrame(); // nothing to show: all floor
+    QVERIFY(frame_view.frame().isNull());
+    QCOMPARE(paint(frame_view.rect()).pixelColor(origin), floor_colour());
+    QCOMPARE(floor_colour(), QColor(0, 132, 132));
+}
+
+void PresentationTest::aFrameShrunkToFitIsDrawnFromItsWidenedCopy() {
+    FrameView view;
+    view.resize(5, 3); // half the frame's size: shrunk, filtered
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    ViewHost host(&view);
+    // One colour all over, so filtering keeps it; the second frame shows
+    // whether the copy followed the change.
+    for (const uint16_t word : {uint16_t(0x1234), uint16_t(0x5e71)}) {
+        const std::vector<uint16_t> pixels(60, word);
+        host.present(pixels, 10, 6);
+        QVERIFY(!view.paintedDirectly());
+        const QImage shot = on_screen(view);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                QCOMPARE(shot.pixelColor(x, y), widened(word));
+    }
 }
 
 void PresentationTest::pacedFramesKeepTheCadenceWithoutBursts() {
