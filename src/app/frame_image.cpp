@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "scene/scene.h"
 
@@ -17,7 +20,29 @@ namespace {
 // c >> 2 below it, and 0xff above as the unused alpha Format_RGB32 wants.
 using Lanes16 = uint16_t __attribute__((vector_size(16)));
 
-void widen_eight(const uint16_t* in, uint32_t* out) {
+// Plain stores: the words are read again soon, from the cache.
+struct CachedStore {
+    static void put(uint32_t* out, Lanes16 four) { std::memcpy(out, &four, sizeof four); }
+    static constexpr std::size_t ALIGN = 1;
+    static void done() {}
+};
+
+// Stores that bypass the cache, for the window's image: the window system
+// reads it next, on another core, and the lines would only be fetched here
+// to be overwritten whole. The image must be 16-byte aligned there.
+#if defined(__SSE2__)
+struct StreamingStore {
+    static void put(uint32_t* out, Lanes16 four) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out), reinterpret_cast<__m128i>(four));
+    }
+    static constexpr std::size_t ALIGN = 16;
+    static void done() { _mm_sfence(); } // before the window system is told to read
+};
+#else
+using StreamingStore = CachedStore;
+#endif
+
+template <typename Store> void widen_eight(const uint16_t* in, uint32_t* out) {
     Lanes16 w;
     std::memcpy(&w, in, sizeof w);
     Lanes16 green_blue = ((w & 0x001f) << 3) | ((w & 0x03e0) << 6);
@@ -27,8 +52,8 @@ void widen_eight(const uint16_t* in, uint32_t* out) {
     const Lanes16 first = __builtin_shufflevector(green_blue, alpha_red, 0, 8, 1, 9, 2, 10, 3, 11);
     const Lanes16 second =
         __builtin_shufflevector(green_blue, alpha_red, 4, 12, 5, 13, 6, 14, 7, 15);
-    std::memcpy(out, &first, sizeof first);
-    std::memcpy(out + 4, &second, sizeof second);
+    Store::put(out, first);
+    Store::put(out + 4, second);
 }
 
 uint32_t widen_one(uint32_t w) {
@@ -58,15 +83,21 @@ void repeat_pixels(std::span<const uint32_t> in, std::span<uint32_t> out, int fa
     }
 }
 
+template <typename Store> void widen_run(std::span<const uint16_t> in, std::span<uint32_t> out) {
+    const std::size_t n = std::min(in.size(), out.size());
+    std::size_t i = 0;
+    for (; i < n && reinterpret_cast<std::uintptr_t>(out.data() + i) % Store::ALIGN != 0; ++i)
+        out[i] = widen_one(in[i]);
+    for (; i + 8 <= n; i += 8)
+        widen_eight<Store>(in.data() + i, out.data() + i);
+    for (; i < n; ++i)
+        out[i] = widen_one(in[i]);
+}
+
 } // namespace
 
 void widen_to_rgb32(std::span<const uint16_t> in, std::span<uint32_t> out) {
-    const std::size_t n = std::min(in.size(), out.size());
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        widen_eight(in.data() + i, out.data() + i);
-    for (; i < n; ++i)
-        out[i] = widen_one(in[i]);
+    widen_run<CachedStore>(in, out);
 }
 
 void widen_into(const WidenedPlacement& placed, const QRect& area, std::span<uint32_t> image,
@@ -90,12 +121,13 @@ void widen_into(const WidenedPlacement& placed, const QRect& area, std::span<uin
         const auto in =
             std::span(row_of(placed.words, placed.width, offset / factor) + first, words);
         if (factor == 1) {
-            widen_to_rgb32(in, out_row(y));
+            widen_run<StreamingStore>(in, out_row(y));
             continue;
         }
         widen_to_rgb32(in, row);
         repeat_pixels(row.first(words), out_row(y), factor, skip);
     }
+    StreamingStore::done();
 }
 
 QRect take_changes(std::span<uint16_t> shown, std::span<const uint16_t> now, int width,
