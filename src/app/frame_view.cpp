@@ -58,8 +58,7 @@ void FrameView::showFrame(std::span<const uint16_t> words, QSize size) {
         static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
     if (size.isEmpty() || words.size() < count) return;
     words_ = words.first(count);
-    if (frame_.isNull() || frame_size_ != size) {
-        frame_size_ = size;
+    if (frame_.size() != size) {
         rgb32_.assign(count, 0);
         row_.assign(static_cast<std::size_t>(size.width()), 0);
         frame_ = QImage(reinterpret_cast<uchar*>(rgb32_.data()), size.width(), size.height(),
@@ -90,9 +89,15 @@ void FrameView::dropFrame() {
 
 const QImage& FrameView::frame() {
     if (!hasFrame() || stale_.isEmpty()) return frame_;
-    const std::span<uint32_t> image(rgb32_);
-    widen_into({words_, frame_size_.width(), QPoint(0, 0), 1}, stale_, image,
-               static_cast<std::size_t>(frame_size_.width()), row_);
+    // Plain stores, not widen_into's: drawImage or the saved file reads these
+    // words next, from the cache.
+    const auto width = static_cast<std::size_t>(frame_.width());
+    const auto count = static_cast<std::size_t>(stale_.width());
+    for (int y = stale_.top(); y <= stale_.bottom(); ++y) {
+        const std::size_t at =
+            static_cast<std::size_t>(y) * width + static_cast<std::size_t>(stale_.left());
+        widen_to_rgb32(words_.subspan(at, count), std::span(rgb32_).subspan(at, count));
+    }
     stale_ = QRect();
     return frame_;
 }
@@ -104,7 +109,7 @@ void FrameView::setScaleMode(ScaleMode mode) {
 
 FramePlacement FrameView::placement() const {
     const double ratio = devicePixelRatioF();
-    return place_frame(hasFrame() ? frame_size_ : QSize(), device_size(size(), ratio), ratio,
+    return place_frame(hasFrame() ? frame_.size() : QSize(), device_size(size(), ratio), ratio,
                        scale_mode_);
 }
 
@@ -160,7 +165,7 @@ bool FrameView::coversView(const FramePlacement& placed) const {
 // fit, or a fractional ratio, is drawn whole and left to the paint's clip.
 QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& exposed) const {
     const double ratio = devicePixelRatioF();
-    if (placed.factor == 0 || ratio != std::floor(ratio)) return QRect(QPoint(0, 0), frame_size_);
+    if (placed.factor == 0 || ratio != std::floor(ratio)) return frame_.rect();
     const int scale = static_cast<int>(ratio);
     const QRect device =
         QRect(exposed.topLeft() * scale, exposed.size() * scale).intersected(placed.target);
@@ -203,7 +208,7 @@ bool FrameView::paintFrameDirectly(QPainter& painter, const QPaintEvent& event,
     const std::span<uint32_t> pixels(reinterpret_cast<uint32_t*>(image->bits()),
                                      static_cast<std::size_t>(image->sizeInBytes()) / 4);
     const auto pitch = static_cast<std::size_t>(image->bytesPerLine()) / 4;
-    const WidenedPlacement widened{words_, frame_size_.width(), placed.target.topLeft() + offset,
+    const WidenedPlacement widened{words_, frame_.width(), placed.target.topLeft() + offset,
                                    placed.factor};
     const QRect shown = placed.target.intersected(rect()).translated(offset) & image->rect();
     for (const QRect& exposed : event.region()) {

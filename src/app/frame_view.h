@@ -86,11 +86,10 @@ private:
     void paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner);
 
     std::span<const uint16_t> words_; // the frame on show, owned by the caller
-    QSize frame_size_;
-    std::vector<uint32_t> rgb32_; // the frame widened, as far as stale_ allows
-    QImage frame_;                // wraps rgb32_
-    QRect stale_;                 // where rgb32_ does not hold the words yet
-    std::vector<uint32_t> row_;   // one row widened, for whole factors above one
+    std::vector<uint32_t> rgb32_;     // the frame widened, as far as stale_ allows
+    QImage frame_;                    // wraps rgb32_; null exactly when words_ is empty
+    QRect stale_;                     // where rgb32_ does not hold the words yet
+    std::vector<uint32_t> row_;       // one row widened, for whole factors above one
     bool painted_directly_ = false;
     ScaleMode scale_mode_ = ScaleMode::ScaleToWindow;
     QString notice_;
