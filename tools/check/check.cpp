@@ -32,10 +32,6 @@ void add_problem(CheckReport& report, Severity severity, const std::string& file
     report.problems.push_back(std::move(d));
 }
 
-std::string percent(int64_t used, int64_t capacity) {
-    return std::to_string(capacity > 0 ? used * 100 / capacity : 0) + " %";
-}
-
 // Stream and primitive shares grow with the walkers: each loads its own copy.
 void add_store_budget(CheckReport& report) {
     const StoreUse total = store_use();
@@ -108,7 +104,8 @@ void check_budget(CheckReport& report) {
         else if (needed * 100 > line.capacity * BUDGET_WARNING_PERCENT)
             add_problem(report, Severity::warning, report.model.file,
                         "budget: " + std::to_string(report.walkers) + " walkers use " + share +
-                            " " + line.what + " (" + percent(needed, line.capacity) + ")");
+                            " " + line.what + " (" + std::to_string(line.percent(report.walkers)) +
+                            " %)");
     }
 }
 

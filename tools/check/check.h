@@ -35,6 +35,10 @@ struct BudgetLine {
     // What `walkers` walkers take of the capacity: their shares, which may be
     // more than the store kept of them, or what is used for a fixed share.
     int64_t needed(int32_t walkers) const { return per_walker >= 0 ? per_walker * walkers : used; }
+    // That share in whole percent of the capacity, rounded down (0 for none).
+    int64_t percent(int32_t walkers) const {
+        return capacity > 0 ? needed(walkers) * 100 / capacity : 0;
+    }
 };
 
 struct ModelSummary {

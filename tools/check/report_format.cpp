@@ -62,8 +62,7 @@ std::string budget_lines(const CheckReport& r) {
         const std::string each =
             b.per_walker >= 0 ? right(b.per_walker, 6) + " each" : std::string(11, ' ');
         out += "  " + padded(b.what, 24) + each + right(used, 8) + " of " +
-               padded(std::to_string(b.capacity), 7) +
-               right(b.capacity ? used * 100 / b.capacity : 0, 4) + " %\n";
+               padded(std::to_string(b.capacity), 7) + right(b.percent(r.walkers), 4) + " %\n";
     }
     return out;
 }
