@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "fresh_state.h"
+#include "frontend/snapshot.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
-#include "scene/snapshot.h"
 
 using namespace walkers;
 

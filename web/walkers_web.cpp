@@ -29,9 +29,10 @@
 #include <vector>
 
 #include "assets/diagnostics.h"
+#include "frontend/demo_window.h"
+#include "frontend/snapshot.h"
 #include "render/surface.h"
 #include "scene/scene.h"
-#include "scene/snapshot.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "bytes.h"
-#include "scene/snapshot.h"
+#include "frontend/snapshot.h"
 
 namespace walkers::assetgen {
 namespace {

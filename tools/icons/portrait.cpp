@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/model.h"
+#include "frontend/demo_window.h"
 #include "render/surface.h"
 #include "scene/scene.h"
 
