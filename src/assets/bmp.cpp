@@ -20,6 +20,7 @@
 
 #include "assets/diagnostics.h"
 #include "assets/file.h"
+#include "render/rgb555.h"
 #include "render/texture_table.h"
 
 namespace walkers {
@@ -50,11 +51,6 @@ int32_t read_i32(std::span<const uint8_t> file, std::size_t at) {
     return static_cast<int32_t>(v);
 }
 
-// Top five bits of each 8-bit channel, red high.
-uint16_t rgb555(uint8_t red, uint8_t green, uint8_t blue) {
-    return static_cast<uint16_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
-
 // log2 of an accepted side (2 .. 256, powers of two), or 0 for anything else.
 int32_t side_shift(int32_t side) {
     for (int32_t shift = TEXTURE_MIN_SHIFT; shift <= TEXTURE_MAX_SHIFT; ++shift)
@@ -82,7 +78,7 @@ std::size_t bytes_needed(uint16_t depth, std::size_t width, std::size_t height) 
 void read_palette(std::span<const uint8_t> file, std::size_t entries, Palette& palette) {
     for (std::size_t k = 0; k < entries; ++k) {
         const std::size_t at = BMP_PALETTE_OFFSET + 4 * k;
-        palette[k] = rgb555(file[at + 2], file[at + 1], file[at]);
+        palette[k] = rgb555_from_rgb888(file[at + 2], file[at + 1], file[at]);
     }
 }
 
@@ -133,7 +129,7 @@ void convert_32bit(std::span<const uint8_t> file, std::size_t width, std::size_t
         const std::size_t src = BMP_PIXELS_DIRECT + file_row(r, height) * width * 4;
         for (std::size_t u = 0; u < width; ++u) {
             const std::size_t at = src + 4 * u;
-            texels[r * width + u] = rgb555(file[at + 2], file[at + 1], file[at]);
+            texels[r * width + u] = rgb555_from_rgb888(file[at + 2], file[at + 1], file[at]);
         }
     }
 }

@@ -1,10 +1,10 @@
 // texture_table.h - the 128 texture slots the textured rasteriser draws from.
 //
-// A texture is RGB555 texels (red in bits 10-14, green 5-9, blue 0-4), rows
-// top-down with no padding, whose sides are powers of two from 2 to 256: the
-// texel in column u of row v is pixels[(v << width_shift) + u]. A slot is named
-// by its file name (at most 27 characters, exact and case-sensitive); asking for
-// a name already held counts one more reference instead of loading again.
+// A texture is RGB555 texels (render/rgb555.h), rows top-down with no padding,
+// whose sides are powers of two from 2 to 256: the texel in column u of row v is
+// pixels[(v << width_shift) + u]. A slot is named by its file name (at most 27
+// characters, exact and case-sensitive); asking for a name already held counts
+// one more reference instead of loading again.
 // Decoding files into slots is the loaders' business (assets/bmp.h);
 // install_texture fills a slot from texels already in this format.
 //
