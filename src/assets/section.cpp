@@ -9,6 +9,7 @@
 #include "assets/diagnostics.h"
 #include "assets/file.h"
 #include "assets/float_text.h"
+#include "assets/little_endian.h"
 
 namespace walkers {
 
@@ -36,11 +37,6 @@ bool convert_int(const char* text, int32_t& dst) {
         value = value * 10u + static_cast<uint32_t>(*p - '0');
     dst = static_cast<int32_t>(negative ? 0u - value : value);
     return true;
-}
-
-uint32_t load_word(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 void store_word(uint8_t* at, uint32_t value) {
@@ -404,15 +400,15 @@ Header read_header(SectionView s) {
     const int64_t size = static_cast<int64_t>(bytes.size());
     const int64_t at = s.offset;
     if (at % 4 != 0 || at + 4 > size) return h;
-    const int32_t name_size = static_cast<int32_t>(load_word(bytes.data() + at));
+    const int32_t name_size = read_i32le(bytes, static_cast<std::size_t>(at));
     if (name_size <= 0 || name_size % 4 != 0 || at + 12 + name_size > size) return h;
     if (bytes[static_cast<std::size_t>(at + 3 + name_size)] != 0) return h; // unterminated name
-    const int32_t next_offset = static_cast<int32_t>(load_word(bytes.data() + at + 8 + name_size));
+    const int32_t next_offset = read_i32le(bytes, static_cast<std::size_t>(at + 8 + name_size));
     if (next_offset < 12 + name_size || next_offset % 4 != 0) return h;
     if (at + next_offset + 4 > size) return h; // the next section or terminator must follow
     h.ok = true;
     h.name_size = name_size;
-    h.count = static_cast<int32_t>(load_word(bytes.data() + at + 4 + name_size));
+    h.count = read_i32le(bytes, static_cast<std::size_t>(at + 4 + name_size));
     h.next_offset = next_offset;
     return h;
 }
@@ -568,12 +564,13 @@ void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride
                        " records; their fields come out wrong");
 }
 
+// The caller's record holds the word: it reads only records the blob holds.
 int32_t record_int(const uint8_t* record, int32_t at) {
-    return static_cast<int32_t>(load_word(record + at));
+    return read_i32le({record + at, 4}, 0);
 }
 
 float record_float(const uint8_t* record, int32_t at) {
-    return float_from_bits(load_word(record + at));
+    return read_f32le({record + at, 4}, 0);
 }
 
 } // namespace walkers
