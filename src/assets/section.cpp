@@ -179,44 +179,54 @@ bool int_wraps(const char* text) {
     return value > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
 }
 
-// A token as a number of `code` ('F' float, else int) into `word`, which stays
-// 0 when the token does not start with one; whether it did.
-bool convert_number(char code, const char* token, uint32_t& word) {
+// Whether a token starts with a number of `code` ('F' float, else int).
+bool starts_number(char code, const char* token) {
     if (code == 'F') {
-        float value = 0.0f;
-        const bool number = scan_float(token, value);
-        word = float_bits(value);
-        return number;
+        float ignored = 0.0f;
+        return scan_float(token, ignored);
     }
-    int32_t value = 0;
-    const bool number = convert_int(token, value);
-    word = static_cast<uint32_t>(value);
-    return number;
+    int32_t ignored = 0;
+    return convert_int(token, ignored);
 }
 
-// One number field of `code` into `word`. Untold, it is the plain read it
-// always was: the records of a parse nobody listens to cost what they did.
-template <bool Told>
-const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
-                        const FieldPlace& at) {
-    if constexpr (!Told) {
-        float f = 0.0f;
-        int32_t i = 0;
-        cursor = code == 'F' ? read_float(cursor, f) : read_int(cursor, i);
-        word = code == 'F' ? float_bits(f) : static_cast<uint32_t>(i);
+// One number token of `code` into `word` through the field's own reader:
+// read_float for F, read_long for L, read_int for I. `word` stays 0 when the
+// token does not start with a number.
+const char* read_number(const char* cursor, char code, uint32_t& word) {
+    if (code == 'F') {
+        float value = 0.0f;
+        cursor = read_float(cursor, value);
+        word = float_bits(value);
         return cursor;
     }
+    int32_t value = 0;
+    cursor = code == 'L' ? read_long(cursor, value) : read_int(cursor, value);
+    word = static_cast<uint32_t>(value);
+    return cursor;
+}
+
+// What a listener hears of the number token at the cursor: cut, not a number,
+// or beyond 32 bits.
+void check_number(Parse& p, const char* cursor, char code, const FieldPlace& at) {
     char token[TOKEN_CAPACITY];
     const char* start = skip_blank(cursor);
-    cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
-    if (cursor == nullptr) return nullptr;
-    if (!convert_number(code, token, word))
+    if (take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at}) == nullptr) return;
+    if (!starts_number(code, token))
         p.problems.error(p.line_at(start), field_place(at), ": '", token,
                          "' is not a number; the field reads 0");
     else if (code != 'F' && int_wraps(token))
         p.problems.error(p.line_at(start), field_place(at), ": ", token,
                          " does not fit in 32 bits; the field keeps its low 32 bits");
-    return cursor;
+}
+
+// One number field of `code` into `word`. Told, the token is looked at once
+// more for the listener; untold, it is only read, so the records of a parse
+// nobody listens to cost what they did.
+template <bool Told>
+const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
+                        const FieldPlace& at) {
+    if constexpr (Told) check_number(p, cursor, code, at);
+    return read_number(cursor, code, word);
 }
 
 // One field of a record at w. Returns the bytes written, or SECTION_DROPPED when

@@ -34,6 +34,13 @@ bool name_fits(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
+// Whether every texel a slot's shifts address is there: loaders may change a
+// record through texture_slot_for_update, the rasteriser must not trust it blindly.
+bool addressable(const TextureSlot& slot) {
+    return shift_ok(slot.width_shift) && shift_ok(slot.height_shift) &&
+           slot.pixels.size() >= std::size_t{1} << (slot.width_shift + slot.height_shift);
+}
+
 std::string_view slot_name(const TextureSlot& slot) {
     return {slot.name, strnlen(slot.name, sizeof slot.name)};
 }
@@ -119,7 +126,7 @@ int32_t install_texture(const std::string& name, int32_t width_shift, int32_t he
     return slot;
 }
 
-// The three accessors the rasteriser reads; a free slot gives 0 / null.
+// The three accessors the textured rasteriser draws through.
 int32_t texture_width_shift(int32_t slot) {
     const TextureSlot* entry = texture_slot(slot);
     return entry ? entry->width_shift : 0;
@@ -132,7 +139,7 @@ int32_t texture_height_shift(int32_t slot) {
 
 const uint16_t* texture_pixels(int32_t slot) {
     const TextureSlot* entry = texture_slot(slot);
-    return entry ? entry->pixels.data() : nullptr;
+    return entry && addressable(*entry) ? entry->pixels.data() : nullptr;
 }
 
 } // namespace walkers

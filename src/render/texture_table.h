@@ -66,6 +66,10 @@ TextureSlot* texture_slot_for_update(int32_t slot);
 // Frees one slot again (a load that failed after claiming it).
 void release_texture_slot(int32_t slot);
 
+// What the textured rasteriser draws a slot with. A free slot gives 0 / null;
+// texture_pixels is also null for a record whose texels do not cover what its
+// shifts address (or whose shifts lie outside 1..8), so non-null texels can be
+// indexed by any u below 1 << width_shift and v below 1 << height_shift.
 int32_t texture_width_shift(int32_t slot);
 int32_t texture_height_shift(int32_t slot);
 const uint16_t* texture_pixels(int32_t slot);
