@@ -6,6 +6,7 @@
 
 #include "fresh_state.h"
 #include "frontend/snapshot.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 
