@@ -17,7 +17,11 @@ namespace walkers {
 namespace {
 
 // The module's state: one owner per occupied slot.
-std::array<std::unique_ptr<TextureSlot>, TEXTURE_SLOTS> texture_table;
+struct TextureTableState {
+    std::array<std::unique_ptr<TextureSlot>, TEXTURE_SLOTS> texture_table;
+};
+
+TextureTableState state;
 
 bool slot_in_range(int32_t slot) {
     return slot >= 0 && slot < TEXTURE_SLOTS;
@@ -47,15 +51,14 @@ std::string_view slot_name(const TextureSlot& slot) {
 
 int32_t lowest_free_slot() {
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i)
-        if (!texture_table[static_cast<std::size_t>(i)]) return i;
+        if (!state.texture_table[static_cast<std::size_t>(i)]) return i;
     return -1;
 }
 
 } // namespace
 
 void free_texture_table() {
-    for (auto& entry : texture_table)
-        entry.reset();
+    state = TextureTableState{};
 }
 
 const TextureSlot* texture_slot(int32_t slot) {
@@ -63,12 +66,13 @@ const TextureSlot* texture_slot(int32_t slot) {
 }
 
 TextureSlot* texture_slot_for_update(int32_t slot) {
-    return slot_in_range(slot) ? texture_table[static_cast<std::size_t>(slot)].get() : nullptr;
+    return slot_in_range(slot) ? state.texture_table[static_cast<std::size_t>(slot)].get()
+                               : nullptr;
 }
 
 int32_t find_texture(const std::string& name) {
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i) {
-        const TextureSlot* entry = texture_table[static_cast<std::size_t>(i)].get();
+        const TextureSlot* entry = state.texture_table[static_cast<std::size_t>(i)].get();
         if (entry && slot_name(*entry) == name) return i;
     }
     return -1;
@@ -77,7 +81,7 @@ int32_t find_texture(const std::string& name) {
 int32_t reference_texture(const std::string& name) {
     const int32_t slot = find_texture(name);
     if (slot >= 0) {
-        int32_t& refs = texture_table[static_cast<std::size_t>(slot)]->ref_count;
+        int32_t& refs = state.texture_table[static_cast<std::size_t>(slot)]->ref_count;
         if (refs < INT32_MAX) ++refs; // saturates rather than overflowing
     }
     return slot;
@@ -104,12 +108,12 @@ int32_t claim_texture_slot(const std::string& name, int32_t width_shift, int32_t
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    texture_table[static_cast<std::size_t>(slot)] = std::move(record);
+    state.texture_table[static_cast<std::size_t>(slot)] = std::move(record);
     return slot;
 }
 
 void release_texture_slot(int32_t slot) {
-    if (slot_in_range(slot)) texture_table[static_cast<std::size_t>(slot)].reset();
+    if (slot_in_range(slot)) state.texture_table[static_cast<std::size_t>(slot)].reset();
 }
 
 // A name already in the table counts one more reference and keeps its texels,
@@ -121,7 +125,7 @@ int32_t install_texture(const std::string& name, int32_t width_shift, int32_t he
     if (pixels.size() != std::size_t{1} << (width_shift + height_shift)) return -1;
     const int32_t slot = claim_texture_slot(name, width_shift, height_shift);
     if (slot < 0) return -1;
-    auto& texels = texture_table[static_cast<std::size_t>(slot)]->pixels;
+    auto& texels = state.texture_table[static_cast<std::size_t>(slot)]->pixels;
     std::memcpy(texels.data(), pixels.data(), pixels.size_bytes());
     return slot;
 }
