@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "check.h"
+#include "frontend/check.h"
 #include "report_format.h"
 
 using namespace walkers;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "assets/mesh.h"
-#include "check.h"
+#include "frontend/check.h"
 #include "fresh_state.h"
 #include "report_format.h"
 #include "scene_assets.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
+#include "frontend/check.h"
 #include "frontend/data_dir.h"
 #include "report_format.h"
 #include "walkers_version.h"

@@ -20,7 +20,7 @@
 
 #include <string>
 
-#include "check.h"
+#include "frontend/check.h"
 
 namespace walkers::check {
 

@@ -1,5 +1,5 @@
 // check.cpp - loads a folder as the demo does and reads the result back.
-#include "check.h"
+#include "frontend/check.h"
 
 #include <algorithm>
 #include <string_view>
