@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "assets/mesh.h"
-#include "frontend/check.h"
 #include "fresh_state.h"
+#include "frontend/check.h"
 #include "report_format.h"
 #include "scene_assets.h"
 
@@ -218,6 +218,12 @@ const std::vector<BrokenFolder>& broken_folders() {
          "24 bits per pixel is not supported (4, 8, 16 and 32 are); the slot is kept with black "
          "texels",
          1},
+        {"mesh: a texture name holding a terminal command and a byte that is not UTF-8",
+         [](const fs::path& dir) {
+             replace_in(dir / "head.msh", "face4.bmp", "\x1b[2J\xff.bmp"); // as long
+             return std::string();
+         },
+         "\\x1B[2J\\xFF.bmp", "error", "cannot read this file", 1},
         {"a missing file",
          [](const fs::path& dir) {
              fs::remove(dir / "buki16.bmp");
@@ -309,8 +315,8 @@ TEST_F(CheckTool, BadUsageExitsTwo) {
         << missing.out;
 }
 
-// The JSON document carries the same problems, escaped for any bytes a file
-// can hold, and python's parser takes it.
+// The JSON document carries the same problems, escaped as the text lines are
+// for any bytes a file can hold, and python's parser takes it.
 TEST_F(CheckTool, JsonCarriesTheProblemsAndParses) {
     check::CheckReport r;
     r.folder = "/d";
@@ -321,8 +327,8 @@ TEST_F(CheckTool, JsonCarriesTheProblemsAndParses) {
     r.problems.push_back(d);
     const std::string json = check::json_report(r);
     EXPECT_NE(json.find(R"("problems":[{"file":"/d/a\"b.txt","line":3,"severity":"error",)"
-                        R"("message":"token '\u0001)"
-                        "\xEF\xBF\xBD\xC3\xA9"
+                        R"("message":"token '\\x01\\xFF)"
+                        "\xC3\xA9"
                         R"(' is odd"}])"),
               std::string::npos)
         << json;

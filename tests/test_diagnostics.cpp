@@ -8,6 +8,7 @@
 #include <string>
 
 #include "assets/diagnostics.h"
+#include "assets/printable_text.h"
 
 namespace walkers {
 namespace {
@@ -26,6 +27,26 @@ TEST(Diagnostics, LinesLookLikeACompilers) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(format_diagnostic(c.d), c.line);
+}
+
+// Names from files reach every output through printable_text: what may pass,
+// and what each kind of hostile byte becomes.
+TEST(Diagnostics, NamesFromFilesAreEscapedWhereTheyCouldNotBeShown) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"ome16.bmp", "ome16.bmp"},
+        {"t\xe9te \xc3\xa9 \xe6\x97\xa5.bmp",
+         "t\\xE9te \xc3\xa9 \xe6\x97\xa5.bmp"}, // Latin-1, UTF-8
+        {std::string("a\0b\tc\nd\x1b[2J\x7f", 12), "a\\x00b\\x09c\\x0Ad\\x1B[2J\\x7F"},
+        {"\xc2\x85\xe2\x80\xae\xe2\x81\xa6",
+         "\\xC2\\x85\\xE2\\x80\\xAE\\xE2\\x81\\xA6"},       // C1, bidi
+        {"\xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xe6\x97", // overlong, surrogate, too high, cut
+         "\\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80 \\xE6\\x97"},
+        {"C:\\x41", "C:\\\\x41"}, // a backslash of its own stays unambiguous
+    };
+    for (const auto& [raw, shown] : cases)
+        EXPECT_EQ(printable_text(raw), shown);
+    const Diagnostic d{Severity::error, "/d/\xff.msh", at_byte(8), "texture '\x1b]0;x\x07'", false};
+    EXPECT_EQ(format_diagnostic(d), "/d/\\xFF.msh:byte 8: error: texture '\\x1B]0;x\\x07'");
 }
 
 TEST(Diagnostics, TheLogKeepsEachProblemOnceAndALoadTellsAtMostTwenty) {

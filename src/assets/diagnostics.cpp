@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "assets/file.h"
+#include "assets/printable_text.h"
 
 namespace walkers {
 
@@ -69,7 +70,8 @@ void FileDiagnostics::deliver(Severity severity, SourcePosition at, std::string 
 std::string format_diagnostic(const Diagnostic& d) {
     const char* severity = d.severity == Severity::error ? "error" : "warning";
     const std::string file = d.file.empty() ? "(text)" : d.file;
-    return file + position_text(d.position) + ": " + severity + ": " + d.message;
+    // Paths and messages carry names read from files: escaped, whatever they hold.
+    return printable_text(file + position_text(d.position) + ": " + severity + ": " + d.message);
 }
 
 void DiagnosticLog::report(const Diagnostic& diagnostic) {

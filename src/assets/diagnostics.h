@@ -30,6 +30,8 @@
 //   FILE:LINE: error: message      (a text file)
 //   FILE:byte N: warning: message  (a binary file)
 //   FILE: error: message           (no position)
+// with the bytes of names that could not be shown as they are escaped
+// (assets/printable_text.h), so a hostile name cannot reach a terminal raw.
 //
 // Single-threaded, like the loaders. Standard library only.
 #pragma once

@@ -2,6 +2,7 @@
 #include "frontend/check.h"
 
 #include <algorithm>
+#include <ostream>
 #include <string_view>
 #include <system_error>
 
@@ -223,6 +224,15 @@ void read_textures(CheckReport& report) {
     }
 }
 
+// Empty when setup can enter the folder and the watcher list it, else why not.
+// Entering it here is what setup does first anyway.
+std::string why_folder_does_not_open(const std::filesystem::path& folder) {
+    std::error_code error;
+    const std::filesystem::directory_iterator listing(folder, error);
+    if (!error) std::filesystem::current_path(folder, error);
+    return error ? error.message() : std::string();
+}
+
 void read_loaded_state(CheckReport& report) {
     report.model.file = full_path(MODEL_FILE).string();
     report.animation.file = full_path(ANIMATION_FILE).string();
@@ -242,29 +252,62 @@ int32_t CheckReport::count(Severity severity) const {
     return count_severity(problems, severity);
 }
 
-CheckReport check_folder(const std::filesystem::path& folder) {
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
+                            std::ostream* echo) {
     CheckReport report;
     report.folder = full_path(folder).string();
     report.walkers = WALKER_COUNT;
-    std::error_code error;
-    report.folder_opened = std::filesystem::is_directory(folder, error);
-    if (!report.folder_opened) {
-        add_problem(report, Severity::error, report.folder, "cannot open this folder");
-        return report;
-    }
-    const std::filesystem::path start = std::filesystem::current_path(error);
-    HeadlessHost host(DEMO_SURFACE_WIDTH, DEMO_SURFACE_HEIGHT);
-    DiagnosticLog log;
+    const std::string unopened = why_folder_does_not_open(report.folder);
+    report.folder_opened = unopened.empty();
+    DiagnosticLog log(echo);
+    random_reset(); // the random draws of a fresh start, on every load
     {
         const ListeningScope listen(&log);
-        setup_scene(&host, report.folder);
+        setup_scene(host, report.folder);
     }
-    report.problems = log.diagnostics();
-    report.problems_overflowed = log.overflowed();
-    read_loaded_state(report);
+    if (!report.folder_opened) {
+        add_problem(report, Severity::error, report.folder, "cannot open this folder: " + unopened);
+    } else {
+        report.problems = log.diagnostics();
+        report.problems_overflowed = log.overflowed();
+        read_loaded_state(report);
+    }
+    // The log told the loaders' problems as they came; the check's own follow.
+    if (echo) {
+        for (std::size_t i = log.diagnostics().size(); i < report.problems.size(); ++i)
+            *echo << format_diagnostic(report.problems[i]) << '\n';
+    }
+    return report;
+}
+
+CheckReport check_folder(const std::filesystem::path& folder) {
+    std::error_code error;
+    const std::filesystem::path start = std::filesystem::current_path(error);
+    HeadlessHost host(DEMO_SURFACE_WIDTH, DEMO_SURFACE_HEIGHT);
+    CheckReport report = setup_and_check(&host, folder);
     teardown_scene();
     std::filesystem::current_path(start, error);
     return report;
+}
+
+std::string counted(int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string problem_count_text(const CheckReport& report) {
+    return counted(report.count(Severity::error), "error", "errors") + ", " +
+           counted(report.count(Severity::warning), "warning", "warnings");
+}
+
+std::vector<std::string> problem_lines(const CheckReport& report) {
+    std::vector<std::string> lines;
+    lines.reserve(report.problems.size() + 1);
+    for (const Diagnostic& d : report.problems)
+        lines.push_back(format_diagnostic(d));
+    if (report.problems_overflowed)
+        lines.push_back("(more than " + std::to_string(DIAGNOSTICS_KEPT) +
+                        " problems; the rest are not listed)");
+    return lines;
 }
 
 } // namespace walkers::check

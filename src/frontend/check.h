@@ -1,8 +1,10 @@
-// check.h - what walkers-check finds in an asset folder.
+// check.h - what walkers-check finds in an asset folder, and what the window
+// and the page list after each load: one check for all three.
 //
-// check_folder loads the folder exactly as the demo's start-up does (setup_scene
-// on a headless surface of the demo's size, nine walkers), listening to the
-// loaders, then reads the loaded state back:
+// setup_and_check sets the scene up on the folder for a host (setup_scene, nine
+// walkers, as the demo's start-up does, with the random generator restarted so
+// the frames that follow are those of a fresh start), listening to the loaders,
+// then reads the loaded state back:
 // - every problem the loaders reported, each once, in the order met;
 // - problems only the loaded whole shows, added by the check itself: a budget
 //   the nine walkers break (an error) or hold above 90 % (a warning), a part
@@ -11,16 +13,28 @@
 //   slot plain faces take (an error: they wear another texture, or none), a
 //   texture no face uses (a warning);
 // - the model and animation of the first walker, the textures, and the budget.
-// Afterwards the scene is torn down again and the working directory is the one
-// the check started in.
+// A folder that cannot be listed or entered is one problem naming the reason;
+// setup still runs (with no walkers), so a window has its surface. The scene
+// stays set up for the caller's frames. With an echo stream, each problem is
+// also written there as its line, the loaders' as they come.
+//
+// check_folder is walkers-check's: setup_and_check on a headless surface of the
+// demo's size, then the scene is torn down again and the working directory is
+// the one the check started in.
+//
+// problem_lines are the problems as every front end shows them, one
+// format_diagnostic line each (names escaped), and a last line when some were
+// cut; problem_count_text counts them: "2 errors, 1 warning".
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "assets/diagnostics.h"
+#include "render/surface.h"
 
 namespace walkers::check {
 
@@ -86,7 +100,14 @@ struct CheckReport {
     int32_t count(Severity severity) const;
 };
 
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
+                            std::ostream* echo = nullptr);
 CheckReport check_folder(const std::filesystem::path& folder);
+
+std::vector<std::string> problem_lines(const CheckReport& report);
+std::string problem_count_text(const CheckReport& report);
+// "1 error", "2 errors": n and the word that fits it.
+std::string counted(int64_t n, const char* one, const char* many);
 
 // The share above which a budget line is a warning.
 constexpr int32_t BUDGET_WARNING_PERCENT = 90;

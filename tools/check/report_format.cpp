@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "assets/printable_text.h"
+
 namespace walkers::check {
 
 namespace {
@@ -19,27 +21,23 @@ std::string right(int64_t n, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-std::string plural(int64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 std::string model_line(const CheckReport& r) {
     const ModelSummary& m = r.model;
-    std::string line = "model      " + m.file + ": ";
+    std::string line = "model      " + printable_text(m.file) + ": ";
     if (!m.loaded) return line + "not loaded\n";
-    return line + plural(m.parts, "part", "parts") + " of the " + std::to_string(m.part_room) +
-           " its head gives, " + plural(m.vertices, "vertex", "vertices") + ", hierarchy " +
-           plural(m.depth, "level", "levels") + " deep; " + std::to_string(r.walkers_loaded) +
+    return line + counted(m.parts, "part", "parts") + " of the " + std::to_string(m.part_room) +
+           " its head gives, " + counted(m.vertices, "vertex", "vertices") + ", hierarchy " +
+           counted(m.depth, "level", "levels") + " deep; " + std::to_string(r.walkers_loaded) +
            " of " + std::to_string(r.walkers) + " walkers loaded\n";
 }
 
 std::string animation_line(const AnimationSummary& a) {
-    std::string line = "animation  " + a.file + ": ";
+    std::string line = "animation  " + printable_text(a.file) + ": ";
     if (!a.loaded) return line + "not loaded\n";
-    line += plural(a.keys, "key", "keys") + ", " + plural(a.poses, "pose", "poses") + " of " +
-            plural(a.parts, "part", "parts") + "; ";
+    line += counted(a.keys, "key", "keys") + ", " + counted(a.poses, "pose", "poses") + " of " +
+            counted(a.parts, "part", "parts") + "; ";
     if (!a.plays) return line + "does not play\n";
-    return line + "plays " + plural(a.keys_played, "key", "keys") +
+    return line + "plays " + counted(a.keys_played, "key", "keys") +
            (a.loops ? " in a loop\n" : ", then repeats its last\n");
 }
 
@@ -49,8 +47,8 @@ std::string texture_lines(const std::vector<TextureSummary>& textures) {
         const std::string size = std::to_string(t.width) + " x " + std::to_string(t.height);
         const std::string depth =
             t.bits_per_pixel > 0 ? std::to_string(t.bits_per_pixel) + "-bit" : "texels";
-        out += "  slot " + right(t.slot, 3) + "  " + padded(t.name, 28) + padded(size, 11) +
-               padded(depth, 8) + plural(t.faces, "face", "faces") + "\n";
+        out += "  slot " + right(t.slot, 3) + "  " + padded(printable_text(t.name), 28) +
+               padded(size, 11) + padded(depth, 8) + counted(t.faces, "face", "faces") + "\n";
     }
     return out;
 }
@@ -69,47 +67,13 @@ std::string budget_lines(const CheckReport& r) {
 
 // --- JSON ---------------------------------------------------------------------
 
-// Length of the well-formed UTF-8 sequence at s[i] (no overlong forms, no
-// surrogates, nothing past U+10FFFF), or 0.
-std::size_t utf8_length(std::string_view s, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
-                          : c >= 0xE0 && c <= 0xEF ? 3
-                          : c >= 0xF0 && c <= 0xF4 ? 4
-                                                   : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    const unsigned char second = byte(i + 1);
-    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
-        (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
-        return 0;
-    return n;
-}
-
-// A JSON string: quotes, backslashes and control characters escaped; bytes
-// that are not UTF-8 (file text may hold any) become U+FFFD.
+// A JSON string of the text as every output shows it (printable_text: no
+// control characters or malformed UTF-8 are left), quotes and backslashes escaped.
 std::string quoted(std::string_view s) {
     std::string out = "\"";
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else if (c >= 0x80) {
-            const std::size_t n = utf8_length(s, i);
-            out += n ? std::string(s.substr(i, n)) : "\xEF\xBF\xBD";
-            i += n ? n : 1;
-            continue;
-        } else {
-            out += static_cast<char>(c);
-        }
-        ++i;
+    for (const char c : printable_text(s)) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
     }
     return out + "\"";
 }
@@ -207,18 +171,14 @@ std::string json_budget(const BudgetLine& b, int32_t walkers) {
 
 std::string text_report(const CheckReport& r) {
     std::string out;
-    for (const Diagnostic& d : r.problems)
-        out += format_diagnostic(d) + "\n";
-    if (r.problems_overflowed)
-        out += "(more than " + std::to_string(DIAGNOSTICS_KEPT) +
-               " problems; the rest are not listed)\n";
+    for (const std::string& line : problem_lines(r))
+        out += line + "\n";
     if (r.folder_opened) {
         if (!out.empty()) out += "\n";
         out += model_line(r) + animation_line(r.animation) + texture_lines(r.textures) +
                budget_lines(r);
     }
-    return out + r.folder + ": " + plural(r.count(Severity::error), "error", "errors") + ", " +
-           plural(r.count(Severity::warning), "warning", "warnings") + "\n";
+    return out + printable_text(r.folder) + ": " + problem_count_text(r) + "\n";
 }
 
 std::string json_report(const CheckReport& r) {

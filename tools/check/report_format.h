@@ -3,9 +3,12 @@
 // text_report: the problems first, one compiler-style line each
 // ("FILE:LINE: error: message", "FILE:byte N: warning: message"), so editors and
 // CI logs can jump to them; then the model, the animation, the textures and the
-// budget for the walkers; then one line counting errors and warnings.
+// budget for the walkers; then one line counting errors and warnings. Names and
+// paths read from files are escaped (assets/printable_text.h) here as in every
+// other output.
 //
-// json_report: the same as one JSON document (UTF-8, keys in a fixed order):
+// json_report: the same as one JSON document (UTF-8, keys in a fixed order;
+// every string escaped as the text is, so a message reads as its text line):
 //   {"folder", "errors", "warnings", "complete" (false when problems were cut),
 //    "problems": [{"file", "line" | "byte" (absent without a position),
 //                  "severity": "error" | "warning", "message"}],
