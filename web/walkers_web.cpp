@@ -118,12 +118,7 @@ EMSCRIPTEN_KEEPALIVE double walkers_frames_drawn() {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* walkers_state_line() {
-    const uint16_t* pixels = surface_pixels();
-    const std::size_t count =
-        static_cast<std::size_t>(surface_width()) * static_cast<std::size_t>(surface_height());
-    const uint32_t crc = crc32_pixels(pixels ? std::span<const uint16_t>(pixels, count)
-                                             : std::span<const uint16_t>());
-    format_state_line(state_line, frames_drawn(), crc);
+    format_current_state_line(state_line);
     return state_line.c_str();
 }
 

@@ -17,6 +17,11 @@ const QCommandLineOption DATA("data",
                               "mdt.txt of \"data\" in the working directory, \"data\" beside "
                               "the program, and the installed ../share/walkers/data).",
                               "DIR");
+const QCommandLineOption STATE("state",
+                               "Write the state line of every frame shown to FILE (- for standard "
+                               "output), as walkers-snapshot --state does; frames count from 1 "
+                               "again after each reload.",
+                               "FILE");
 const QCommandLineOption UNLIMITED("unlimited", "Draw frames back to back instead of 60 a second.");
 const QCommandLineOption FRAMES("frames", "Quit after N frames and print the frame rate.", "N");
 const QCommandLineOption SCALE("scale", "Open the window showing the picture N times its size.",
@@ -35,7 +40,11 @@ std::optional<int64_t> whole_number(const QString& text, int64_t lowest, int64_t
 }
 
 CommandLine error(const QString& message) {
-    return {.action = CommandLine::Action::Error, .options = {}, .data_dir = {}, .text = message};
+    return {.action = CommandLine::Action::Error,
+            .options = {},
+            .data_dir = {},
+            .state_file = {},
+            .text = message};
 }
 
 QString help_text(const QCommandLineParser& parser) {
@@ -50,7 +59,7 @@ QString help_text(const QCommandLineParser& parser) {
 CommandLine parse_command_line(const QStringList& arguments, const QString& bench_frames) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(DESCRIPTION));
-    parser.addOptions({HELP, VERSION, DATA, UNLIMITED, FRAMES, SCALE, FULL_SCREEN});
+    parser.addOptions({HELP, VERSION, DATA, STATE, UNLIMITED, FRAMES, SCALE, FULL_SCREEN});
     if (!parser.parse(arguments)) return error(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return error(QStringLiteral("unexpected argument '%1'")
@@ -78,6 +87,10 @@ CommandLine parse_command_line(const QStringList& arguments, const QString& benc
     if (parser.isSet(DATA)) {
         line.data_dir = parser.value(DATA);
         if (line.data_dir->isEmpty()) return error(QStringLiteral("--data needs a folder"));
+    }
+    if (parser.isSet(STATE)) {
+        line.state_file = parser.value(STATE);
+        if (line.state_file->isEmpty()) return error(QStringLiteral("--state needs a file"));
     }
     if (parser.isSet(FRAMES)) {
         const auto frames = whole_number(parser.value(FRAMES), 1, INT64_MAX);

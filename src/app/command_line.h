@@ -1,6 +1,6 @@
 // command_line.h - the walkers program's command line.
 //
-//   walkers [--data DIR] [--unlimited] [--frames N] [--scale N] [--fullscreen]
+//   walkers [--data DIR] [--state FILE] [--unlimited] [--frames N] [--scale N] [--fullscreen]
 //   walkers --help | --version
 //
 // parse_command_line reads the arguments (the program's name first) with
@@ -25,8 +25,9 @@ struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     DemoOptions options;
-    std::optional<QString> data_dir; // none: the usual lookup
-    QString text;                    // the help text, the version line or the error
+    std::optional<QString> data_dir;   // none: the usual lookup
+    std::optional<QString> state_file; // none: no state lines; "-": standard output
+    QString text;                      // the help text, the version line or the error
 };
 
 CommandLine parse_command_line(const QStringList& arguments, const QString& bench_frames = {});

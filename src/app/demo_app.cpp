@@ -6,8 +6,8 @@
 namespace walkers {
 
 DemoApp::DemoApp(SceneCalls scene, DemoOptions options, LoopClock clock)
-    : options_(options), window_(std::move(scene), options),
-      loop_([this] { run_frame(); }, std::move(clock)) {
+    : options_(options), window_(scene, options, clock),
+      loop_([this] { run_frame(); }, std::move(clock)), state_line_(std::move(scene.state_line)) {
     loop_.setUnlimited(options_.unlimited_frame_rate);
     QObject::connect(&window_, &MainWindow::quitRequested, &loop_, &FrameLoop::quit);
     QObject::connect(&window_, &MainWindow::unlimitedFrameRateToggled, &loop_,
@@ -17,6 +17,7 @@ DemoApp::DemoApp(SceneCalls scene, DemoOptions options, LoopClock clock)
         loop_.setPaused(paused);
         meter_.restart(); // the pause must not count as one long frame
     });
+    QObject::connect(&window_, &MainWindow::folderLoaded, &loop_, [this] { loop_.step(); });
 }
 
 int DemoApp::exec() {
@@ -31,6 +32,7 @@ void DemoApp::run_frame() {
     // Measured before the frame is presented, so the view shows it with this frame.
     if (meter_.frame_at(loop_.now())) window_.view()->setFrameRate(meter_.rate());
     window_.runFrame();
+    if (state_log_ && state_line_ && !window_.sceneTornDown()) state_log_->record(state_line_);
     if (options_.frame_limit > 0 && loop_.framesRun() >= options_.frame_limit) loop_.quit(0);
 }
 

@@ -7,11 +7,16 @@
 // frame is counted by a frame-rate meter on the loop's clock, whose rate the
 // view shows when asked. With a frame limit the loop quits with code 0
 // (without teardown) once that many frames have run: a measuring aid.
+//
+// With a state log (walkers --state), the scene's state line of every frame
+// run goes into it right after the frame. A load while paused runs one frame,
+// so the picture shows the new folder's frame 1.
 #pragma once
 
 #include "app/demo_options.h"
 #include "app/frame_loop.h"
 #include "app/main_window.h"
+#include "app/state_log.h"
 
 namespace walkers {
 
@@ -20,6 +25,9 @@ public:
     explicit DemoApp(SceneCalls scene, DemoOptions options = {}, LoopClock clock = steady_now);
 
     int exec();
+
+    // Not owned; must outlive the loop's run. Null: no log.
+    void setStateLog(StateLog* log) { state_log_ = log; }
 
     MainWindow& window() { return window_; }
     FrameLoop& loop() { return loop_; }
@@ -32,6 +40,8 @@ private:
     MainWindow window_;
     FrameLoop loop_;
     FrameRateMeter meter_;
+    StateLog::LineFormat state_line_;
+    StateLog* state_log_ = nullptr;
 };
 
 } // namespace walkers

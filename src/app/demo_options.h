@@ -12,6 +12,7 @@ struct DemoOptions {
     int64_t frame_limit = 0; // 0: no limit; otherwise quit after that many frames
     int start_scale = 1;     // the window opens showing the picture this many times its size
     bool full_screen = false;
+    bool remember_settings = false; // recent folders and the view mode, kept between runs
 };
 
 } // namespace walkers

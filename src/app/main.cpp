@@ -9,21 +9,27 @@
 //
 // --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
 // quits after N frames and prints the frames per second: for measuring.
+// --state FILE writes each frame's state line (state_log.h); a file that cannot
+// be opened is a bad command line (status 2), one that cannot be written to the
+// end makes the status 1. The window remembers recent folders and its view mode.
 #include <QApplication>
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/state_log.h"
 #include "frontend/data_dir.h"
 #include "render/surface.h"
 
 namespace {
 
 constexpr int EXIT_NO_DISPLAY = 1;
+constexpr int EXIT_WRITE_FAILED = 1;
 constexpr int EXIT_BAD_USE = 2;
 
 bool env_set(const char* name) {
@@ -84,14 +90,31 @@ int main(int argc, char** argv) {
                              "frames without one\n");
         return EXIT_NO_DISPLAY;
     }
+    // Opened before the scene enters its folder, so a relative name counts from here.
+    std::unique_ptr<walkers::StateLog> state_log;
+    if (line.state_file) {
+        state_log =
+            std::make_unique<walkers::StateLog>(QFile::encodeName(*line.state_file).toStdString());
+        if (!state_log->is_open()) {
+            std::fprintf(stderr, "walkers: %s\n", state_log->error().c_str());
+            return EXIT_BAD_USE;
+        }
+    }
     QApplication app(argc, argv);
     // Desktops match the window to the installed entry (its name and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("walkers"));
     QApplication::setQuitOnLastWindowClosed(false); // the frame loop decides when to end
 
-    walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);
+    walkers::DemoOptions options = line.options;
+    options.remember_settings = true;
+    walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), options);
+    demo.setStateLog(state_log.get());
     const auto start = walkers::steady_now();
-    const int exit_code = demo.exec();
+    int exit_code = demo.exec();
+    if (state_log && !state_log->close()) {
+        std::fprintf(stderr, "walkers: %s\n", state_log->error().c_str());
+        exit_code = EXIT_WRITE_FAILED;
+    }
     if (line.options.frame_limit > 0) {
         const double seconds = static_cast<double>((walkers::steady_now() - start).count()) / 1e9;
         const auto frames = static_cast<long long>(demo.loop().framesRun());

@@ -6,18 +6,23 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QWindow>
 
 #include "app/about_dialog.h"
+#include "app/folder_watcher.h"
 #include "app/frame_image.h"
 #include "app/frame_view.h"
+#include "app/problems_overlay.h"
 #include "app/startup_notice.h"
 #include "frontend/demo_window.h"
 
@@ -33,6 +38,10 @@ QString ask_with_file_dialog(QWidget* parent, const QString& suggested) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString ask_with_folder_dialog(QWidget* parent, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, QObject::tr("Open Asset Folder"), start);
+}
+
 QString default_save_folder() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
@@ -40,12 +49,19 @@ QString default_save_folder() {
 
 } // namespace
 
-MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, QWidget* parent)
+MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, LoopClock clock,
+                       QWidget* parent)
     : QMainWindow(parent), scene_(std::move(scene)), view_(new FrameView(this)), host_(view_),
       ask_save_path_(
-          [this](const QString& suggested) { return ask_with_file_dialog(this, suggested); }) {
+          [this](const QString& suggested) { return ask_with_file_dialog(this, suggested); }),
+      ask_folder_([this](const QString& start) { return ask_with_folder_dialog(this, start); }),
+      settings_(options.remember_settings), problems_(new ProblemsOverlay(view_)),
+      watcher_(new FolderWatcher(std::move(clock), this)) {
     setWindowTitle(QStringLiteral("TEST"));
     setCentralWidget(view_);
+    setAcceptDrops(true);
+    if (const auto mode = settings_.scale_mode()) view_->setScaleMode(*mode);
+    connect(watcher_, &FolderWatcher::folderSettled, this, &MainWindow::reload);
     // The view keeps the keyboard focus (it passes keys on to the window): a
     // menu bar used from the keyboard then hands the focus back to it.
     view_->setFocusPolicy(Qt::StrongFocus);
@@ -62,10 +78,60 @@ MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, QWidget* pa
     // outer size before it is shown, so the view has its final client size.
     resizeToOuterSize();
     layout()->activate();
-    scene_.setup(&host_);
+    loadScene();
     surface_size_ = view_->size();
-    if (scene_.report) view_->setNotice(startup_notice(scene_.report()));
+    host_.keep_client_size(); // a reload builds the start-up surface again
     if (options.start_scale > 1) resizeToShowScale(options.start_scale);
+}
+
+void MainWindow::loadScene() {
+    scene_.setup(&host_);
+    const StartupReport report = scene_.report ? scene_.report() : StartupReport{};
+    view_->setNotice(startup_notice(report));
+    problems_->showProblems(report);
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(report.folder));
+    watcher_->watch(folder);
+    if (report.data_dir_opened && !folder.isEmpty()) {
+        settings_.add_recent_folder(folder);
+        fillRecentMenu();
+    }
+    emit folderLoaded();
+}
+
+void MainWindow::reload() {
+    if (torn_down_) return;
+    scene_.teardown();
+    loadScene();
+}
+
+void MainWindow::openFolder(const QString& folder) {
+    if (torn_down_ || folder.isEmpty() || !scene_.choose_folder) return;
+    scene_.choose_folder(QFile::encodeName(QDir::cleanPath(folder)).toStdString());
+    reload();
+}
+
+void MainWindow::askForFolder() {
+    const QString last = settings_.last_folder();
+    openFolder(ask_folder_(last.isEmpty() ? watcher_->folder() : last));
+}
+
+void MainWindow::fillRecentMenu() {
+    if (!recent_menu_) return;
+    recent_menu_->clear();
+    const QStringList folders = settings_.recent_folders();
+    for (const QString& folder : folders) {
+        QAction* action = recent_menu_->addAction(QString(folder).replace('&', "&&"));
+        action->setData(folder);
+        connect(action, &QAction::triggered, this, [this, folder] { openFolder(folder); });
+    }
+    if (folders.isEmpty()) recent_menu_->addAction(tr("(none)"))->setEnabled(false);
+    recent_menu_->addSeparator();
+    QAction* clear = recent_menu_->addAction(tr("&Clear recent folders"));
+    clear->setEnabled(!folders.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        settings_.clear_recent_folders();
+        fillRecentMenu();
+    });
 }
 
 void MainWindow::resizeToOuterSize() {
@@ -93,6 +159,15 @@ QAction* MainWindow::command(Command command) const {
 void MainWindow::createDemoMenu(const DemoOptions& options) {
     QMenu* demo = menuBar()->addMenu(tr("&Demo"));
     demo->setObjectName(QStringLiteral("101"));
+
+    connect(addCommand(demo, tr("&Open Asset Folder\u2026"), CMD_OPEN_FOLDER, QKeySequence::Open),
+            &QAction::triggered, this, &MainWindow::askForFolder);
+    recent_menu_ = demo->addMenu(tr("&Recent folders"));
+    recent_menu_->setObjectName(QStringLiteral("recent"));
+    fillRecentMenu();
+    connect(addCommand(demo, tr("&Reload"), CMD_RELOAD, QKeySequence(Qt::Key_F5)),
+            &QAction::triggered, this, &MainWindow::reload);
+    demo->addSeparator();
 
     QAction* pause = addCommand(demo, tr("&Pause"), CMD_PAUSE, QKeySequence(Qt::Key_Space));
     pause->setCheckable(true);
@@ -133,7 +208,10 @@ void MainWindow::createViewMenu() {
         action->setCheckable(true);
         action->setChecked(mode == view_->scaleMode());
         action->setActionGroup(sizes);
-        connect(action, &QAction::triggered, view_, [this, mode] { view_->setScaleMode(mode); });
+        connect(action, &QAction::triggered, view_, [this, mode] {
+            view_->setScaleMode(mode);
+            settings_.set_scale_mode(mode);
+        });
     }
     menu->addSeparator();
 
@@ -240,6 +318,38 @@ void MainWindow::changeEvent(QEvent* event) {
         }
     }
     QMainWindow::changeEvent(event);
+}
+
+QString MainWindow::droppedFolder(const QMimeData& data, QString* refusal) {
+    const QList<QUrl> urls = data.urls();
+    const QUrl url = urls.value(0);
+    if (url.isLocalFile()) {
+        const QFileInfo dropped(url.toLocalFile());
+        if (dropped.isDir()) return dropped.absoluteFilePath();
+        if (dropped.isFile()) return dropped.absolutePath();
+    }
+    const QString what = !urls.isEmpty() ? url.toDisplayString(QUrl::PreferLocalFile)
+                                         : data.text().simplified().left(80);
+    if (refusal)
+        *refusal = what.isEmpty()
+                       ? tr("Not a folder or a file: drop an asset folder, or a file in one")
+                       : tr("Not a folder or a file: %1").arg(what);
+    return {};
+}
+
+// Anything may be dropped: what cannot be opened is refused with a note.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() || event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QString refusal;
+    const QString folder = droppedFolder(*event->mimeData(), &refusal);
+    event->acceptProposedAction();
+    if (folder.isEmpty())
+        problems_->showNote(refusal);
+    else
+        openFolder(folder);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -13,9 +13,23 @@
 //   40003 Always on top           40009 Scale to window     two, the default)
 //   40004 Unlimited frame rate    40010 Full screen (F11)
 //   40005 Pause (Space)           40011 Show frame rate
-//   40006 Step one frame (.)
+//   40006 Step one frame (.)      40012 Open Asset Folder... (Ctrl+O)
+//   40013 Reload (F5)             and the submenu "Recent folders" ("recent")
 // Checkable ones are checked while their state is on; Step is enabled only
 // while paused.
+//
+// A load is the scene's own setup on an asset folder; a reload tears the scene
+// down and sets it up again on the folder chosen (opened, dropped, picked from
+// the recent folders, or the one on show when it changed or F5 asks), on a
+// surface of the start-up size, so the frames after it are a fresh start's:
+// frame 1 again, the same random draws. The window, its size, the view mode and
+// the pause state stay. After every load the view's notice, the problems badge
+// and panel (problems_overlay.h) and the folder watcher (folder_watcher.h) are
+// brought up to date, and folderLoaded is emitted; the watcher's settling asks
+// for the next reload. A drop of a folder, or of a file (its folder), loads it;
+// anything else is refused with a note over the picture. Recent folders, the
+// last folder opened and the view mode are remembered (demo_settings.h) when
+// the options ask for it.
 //
 // Escape (also right after a menu was closed), command 40001 and Escape in the
 // About box ask for a quit with code 0 without teardown. Closing the window
@@ -28,14 +42,19 @@
 #include <functional>
 
 #include "app/demo_options.h"
+#include "app/demo_settings.h"
+#include "app/frame_loop.h"
 #include "app/scene_calls.h"
 #include "app/view_host.h"
 
 class QAction;
+class QMimeData;
 
 namespace walkers {
 
+class FolderWatcher;
 class FrameView;
+class ProblemsOverlay;
 
 enum Command : int {
     CMD_QUIT = 40001,
@@ -49,6 +68,8 @@ enum Command : int {
     CMD_SCALE_TO_WINDOW = 40009,
     CMD_FULL_SCREEN = 40010,
     CMD_SHOW_FRAME_RATE = 40011,
+    CMD_OPEN_FOLDER = 40012,
+    CMD_RELOAD = 40013,
 };
 
 class MainWindow : public QMainWindow {
@@ -57,9 +78,12 @@ class MainWindow : public QMainWindow {
 public:
     // Asks where to save a frame, starting from `suggested`; empty: cancelled.
     using SavePathPrompt = std::function<QString(const QString& suggested)>;
+    // Asks for an asset folder, starting in `start`; empty: cancelled.
+    using FolderPrompt = std::function<QString(const QString& start)>;
 
+    // `clock` times the folder watcher's settling (the loop's clock).
     explicit MainWindow(SceneCalls scene, const DemoOptions& options = {},
-                        QWidget* parent = nullptr);
+                        LoopClock clock = steady_now, QWidget* parent = nullptr);
 
     // One frame of the scene, unless the scene has been torn down.
     void runFrame();
@@ -76,20 +100,38 @@ public:
     // or home folder) and a name with the frame number.
     QString suggestedFramePath() const;
     void setSavePathPrompt(SavePathPrompt prompt) { ask_save_path_ = std::move(prompt); }
+    void setFolderPrompt(FolderPrompt prompt) { ask_folder_ = std::move(prompt); }
+
+    // Loads `folder` (a full path) in place of the one on show.
+    void openFolder(const QString& folder);
+    // The folder on show, loaded again.
+    void reload();
+    // What a drop of `data` opens: its folder, or else a one-line refusal.
+    static QString droppedFolder(const QMimeData& data, QString* refusal);
+
+    ProblemsOverlay* problems() const { return problems_; }
+    FolderWatcher* watcher() const { return watcher_; }
+    DemoSettings& settings() { return settings_; }
 
 signals:
     void quitRequested(int exit_code);
     void unlimitedFrameRateToggled(bool unlimited);
     void pauseToggled(bool paused);
     void stepRequested();
+    void folderLoaded();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void loadScene();
+    void askForFolder();
+    void fillRecentMenu();
     void resizeToOuterSize();
     void resizeToShowScale(int scale);
     void createDemoMenu(const DemoOptions& options);
@@ -107,7 +149,12 @@ private:
     ViewHost host_;
     QSize surface_size_;
     SavePathPrompt ask_save_path_;
+    FolderPrompt ask_folder_;
     QString save_folder_;
+    DemoSettings settings_;
+    ProblemsOverlay* problems_;
+    FolderWatcher* watcher_;
+    QMenu* recent_menu_ = nullptr;
     bool on_top_ = false;
     bool torn_down_ = false;
 };

@@ -4,48 +4,72 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
-#include <system_error>
 
-#include "assets/diagnostics.h"
+#include "assets/printable_text.h"
+#include "frontend/check.h"
+#include "frontend/snapshot.h"
 #include "scene/scene.h"
 
 namespace walkers {
 
 namespace {
 
-StartupReport scene_report(const DataDirLookup& lookup, const DiagnosticLog& problems) {
+// The folder to load, and what its last load found.
+struct LoadState {
+    DataDirLookup lookup;
+    check::CheckReport check;
+    int64_t loads = 0;
+};
+
+// After start-up, each load says on standard error that it happened and how it went.
+void tell_reload(const check::CheckReport& check) {
+    std::cerr << "walkers: reloaded " << printable_text(check.folder) << ": "
+              << check::problem_count_text(check) << '\n';
+}
+
+std::vector<std::string> unreadable_files(const check::CheckReport& check) {
+    std::vector<std::string> files;
+    for (const Diagnostic& d : check.problems)
+        if (d.unreadable && std::find(files.begin(), files.end(), d.file) == files.end())
+            files.push_back(d.file);
+    return files;
+}
+
+StartupReport scene_report(const LoadState& load) {
+    const check::CheckReport& check = load.check;
     StartupReport report;
-    report.data_dir = lookup.found.string();
-    std::error_code error;
-    report.data_dir_opened = std::filesystem::is_directory(lookup.folder(), error);
-    for (const auto& folder : lookup.tried)
+    report.data_dir = load.lookup.found.string();
+    report.data_dir_opened = check.folder_opened;
+    for (const auto& folder : load.lookup.tried)
         report.folders_tried.push_back(folder.string());
-    report.walkers_loaded = static_cast<int32_t>(std::count_if(
-        walkers().begin(), walkers().end(), [](const Walker& w) { return w.model >= 0; }));
-    report.unreadable_files = problems.unreadable_files();
+    report.walkers_loaded = check.walkers_loaded;
+    report.unreadable_files = unreadable_files(check);
+    report.folder = check.folder;
+    report.problems = check::problem_lines(check);
+    report.errors = check.count(Severity::error);
+    report.warnings = check.count(Severity::warning);
+    report.problem_count = check::problem_count_text(check);
     return report;
 }
 
 } // namespace
 
 SceneCalls real_scene_calls(DataDirLookup lookup) {
-    const std::string folder = lookup.folder().string();
-    // What setup's loaders met: each problem once on standard error as it comes,
-    // and kept for the report.
-    auto problems = std::make_shared<DiagnosticLog>(&std::cerr);
+    auto load = std::make_shared<LoadState>(LoadState{std::move(lookup), {}});
     return SceneCalls{
         .setup =
-            [folder, problems](WindowHost* host) {
-                *problems = DiagnosticLog(&std::cerr);
-                const ListeningScope listen(problems.get());
-                setup_scene(host, folder);
+            [load](WindowHost* host) {
+                load->check = check::setup_and_check(host, load->lookup.folder(), &std::cerr);
+                if (load->loads++ > 0) tell_reload(load->check);
             },
         .teardown = [] { teardown_scene(); },
         .run_frame = [](WindowHost* host) { run_frame(host); },
         .start_jump = [] { start_jump(); },
         .frames_drawn = [] { return frames_drawn(); },
-        .report = [lookup = std::move(lookup),
-                   problems] { return scene_report(lookup, *problems); },
+        .report = [load] { return scene_report(*load); },
+        .choose_folder =
+            [load](const std::filesystem::path& folder) { load->lookup = given_data_dir(folder); },
+        .state_line = [](std::string& line) { format_current_state_line(line); },
     };
 }
 

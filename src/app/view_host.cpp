@@ -7,7 +7,12 @@
 namespace walkers {
 
 ClientSize ViewHost::client_size() const {
-    return {view_->width(), view_->height()};
+    const QSize size = kept_client_size_.isEmpty() ? view_->size() : kept_client_size_;
+    return {size.width(), size.height()};
+}
+
+void ViewHost::keep_client_size() {
+    kept_client_size_ = view_->size();
 }
 
 void ViewHost::present(std::span<const uint16_t> pixels, int32_t width, int32_t height) {

@@ -11,6 +11,9 @@
 // - format_state_line: one JSON object, no spaces, keys in the order
 //   frame, crc32, walkers, jump. A walker is [x,y,z,heading,direction] from its
 //   model slot; one without a model is [null,null,null,null,direction].
+// - format_current_state_line: that line for the scene as it stands, the frame
+//   being frames_drawn() and the CRC the surface's (surface_words()): what every
+//   front end that checks its frames from outside writes after each frame.
 #pragma once
 
 #include <cstdint>
@@ -34,5 +37,9 @@ std::vector<uint8_t> encode_bmp16(std::span<const uint16_t> pixels, int32_t widt
 // Replaces `out` with the line (no newline) for the scene as it stands after
 // frame `frame`, whose picture had the CRC `crc`. Reuses out's capacity.
 void format_state_line(std::string& out, int64_t frame, uint32_t crc);
+
+// The frame surface's width x height words (empty while there is no surface).
+std::span<const uint16_t> surface_words();
+void format_current_state_line(std::string& out);
 
 } // namespace walkers

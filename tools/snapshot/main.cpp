@@ -75,22 +75,14 @@ std::string open_outputs(const SnapshotOptions& o, const OutputFile& state, cons
     return {};
 }
 
-std::span<const uint16_t> surface_span() {
-    const uint16_t* pixels = surface_pixels();
-    if (!pixels) return {};
-    const auto count =
-        static_cast<std::size_t>(surface_width()) * static_cast<std::size_t>(surface_height());
-    return {pixels, count};
-}
-
-bool write_state(std::FILE* file, std::string& line, int64_t frame) {
-    format_state_line(line, frame, crc32_pixels(surface_span()));
+bool write_state(std::FILE* file, std::string& line) {
+    format_current_state_line(line);
     line += '\n';
     return std::fwrite(line.data(), 1, line.size(), file) == line.size();
 }
 
 bool write_bmp(std::FILE* file, int32_t width, int32_t height) {
-    std::span<const uint16_t> pixels = surface_span();
+    std::span<const uint16_t> pixels = surface_words();
     // Without a surface the picture is blank rather than missing.
     std::vector<uint16_t> blank;
     if (pixels.empty()) {
@@ -119,7 +111,7 @@ bool run_frames(const SnapshotOptions& o, HeadlessHost& host, std::FILE* state) 
             ++next_click;
         }
         run_frame(&host);
-        if (state && !write_state(state, line, frame)) return false;
+        if (state && !write_state(state, line)) return false;
     }
     return true;
 }
