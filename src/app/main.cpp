@@ -84,13 +84,8 @@ int main(int argc, char** argv) {
         walkers::parse_command_line(arguments, qEnvironmentVariable("WALKERS_BENCH_FRAMES"));
     if (line.action != walkers::CommandLine::Action::Run) return answer_without_running(line);
 
-    if (!display_reachable()) {
-        std::fprintf(stderr, "walkers: no display to open the window on (DISPLAY is not set or "
-                             "its X server is not running); use walkers-snapshot to render "
-                             "frames without one\n");
-        return EXIT_NO_DISPLAY;
-    }
-    // Opened before the scene enters its folder, so a relative name counts from here.
+    // Opened first: a name that cannot be written is a bad command line, and a
+    // relative one counts from here, before the scene enters its folder.
     std::unique_ptr<walkers::StateLog> state_log;
     if (line.state_file) {
         state_log =
@@ -99,6 +94,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "walkers: %s\n", state_log->error().c_str());
             return EXIT_BAD_USE;
         }
+    }
+    if (!display_reachable()) {
+        std::fprintf(stderr, "walkers: no display to open the window on (DISPLAY is not set or "
+                             "its X server is not running); use walkers-snapshot to render "
+                             "frames without one\n");
+        return EXIT_NO_DISPLAY;
     }
     QApplication app(argc, argv);
     // Desktops match the window to the installed entry (its name and icon) by this.

@@ -9,12 +9,19 @@
 #     each direction; the same frame then shows at 2x, centred: the walkers'
 #     pixels cover four times the area, their bounding box doubles around the
 #     new origin, and the margins are the floor's colour, not white;
-#  4. Escape ends it with exit code 0.
+#  4. Escape ends it with exit code 0;
+#  5. started on a copy A of the asset folder with --state, while A's files
+#     are replaced by those of a folder B (A with its outfits swapped): the
+#     window reloads, and its state lines are walkers-snapshot --data A's up to
+#     the reload, then start again at frame 1 and are walkers-snapshot --data
+#     B's from there, CRC for CRC, up to the Escape that flushes them.
 # Every wait is bounded, so it cannot hang.
-#   e2e_xvfb.sh PATH/TO/walkers [SCREENSHOT_PREFIX]   (writes PREFIX-1x.png, PREFIX-2x.png)
+#   e2e_xvfb.sh PATH/TO/walkers PATH/TO/walkers-snapshot [SCREENSHOT_PREFIX]
+#   (writes PREFIX-1x.png, PREFIX-2x.png)
 set -u
 exe=$(readlink -f "$1")
-prefix=${2:-$(mktemp -d)/walkers}
+snapshot=$(readlink -f "$2")
+prefix=${3:-$(mktemp -d)/walkers}
 fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
 for tool in Xvfb xdotool import convert compare xdpyinfo; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
@@ -38,6 +45,7 @@ for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$work/display")
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 cd "$(dirname "$exe")"
+export XDG_CONFIG_HOME="$work/config" # the window's remembered folders stay here
 
 # 1. The surface the window builds at start-up.
 measured=$(timeout 60 "$exe" --frames 3 --unlimited 2>/dev/null)
@@ -146,4 +154,41 @@ wait "$app"
 code=$?
 app=""
 [ "$code" -eq 0 ] || { cat "$log" >&2; fail "exit code $code after Escape"; }
-echo "e2e: PASS (2x picture with floor margins; exit code 0 after Escape)"
+
+# 5. A folder replaced while shown.
+folder_a="$work/A"
+folder_b="$work/B"
+cp -r data "$folder_a"
+cp -r data "$folder_b"
+cp data/ome16.bmp "$folder_b/buki16.bmp"
+cp data/buki16.bmp "$folder_b/ome16.bmp"
+timeout 90 "$exe" --data "$folder_a" --state "$work/state.jsonl" >"$log" 2>&1 &
+app=$!
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^TEST$' | head -n1)
+[ -n "$wid" ] || { cat "$log" >&2; fail "no window titled TEST appeared on folder A"; }
+sleep 1 # frames of A
+cp "$folder_b"/* "$folder_a"/
+for _ in $(seq 300); do grep -q "^walkers: reloaded $folder_a: 0 errors" "$log" && break; sleep 0.1; done
+grep -q "^walkers: reloaded $folder_a: 0 errors" "$log" || { cat "$log" >&2; fail "no reload after A's files were replaced"; }
+sleep 1 # frames of B
+timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
+timeout 10 xdotool key Escape
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+wait "$app"
+code=$?
+app=""
+[ "$code" -eq 0 ] || { cat "$log" >&2; fail "exit code $code after Escape on folder A"; }
+frames=$(sed -n 's/^{"frame":\([0-9]*\),.*/\1/p' "$work/state.jsonl")
+restart=$(echo "$frames" | awk 'NR > 1 && $1 == 1 { line = NR } END { print line + 0 }')
+total=$(echo "$frames" | wc -l)
+[ "$restart" -gt 1 ] || fail "the state lines never start again at frame 1 ($total lines)"
+after=$((total - restart + 1))
+[ "$after" -ge 1 ] || fail "no frame of B"
+"$snapshot" --data "$folder_b" --frames "$after" --state "$work/b.jsonl" 2>/dev/null
+"$snapshot" --data data --frames $((restart - 1)) --state "$work/a.jsonl" 2>/dev/null
+tail -n "+$restart" "$work/state.jsonl" | cmp -s - "$work/b.jsonl" ||
+    fail "the $after frames after the reload are not walkers-snapshot --data B's"
+head -n $((restart - 1)) "$work/state.jsonl" | cmp -s - "$work/a.jsonl" ||
+    fail "the $((restart - 1)) frames before the reload are not walkers-snapshot --data A's"
+echo "e2e: folder replaced: $((restart - 1)) frames of A, then frames 1 to $after equal to walkers-snapshot --data B's"
+echo "e2e: PASS (2x picture with floor margins; exit code 0 after Escape; a replaced folder reloads as a fresh start)"

@@ -26,8 +26,8 @@ constexpr uint16_t PATTERN_BLUE = 0x001f;
 struct SceneLog {
     int setups = 0;
     int teardowns = 0;
-    int64_t frames = 0;         // since the last setup
-    int64_t frames_in_all = 0;  // since the log was made
+    int64_t frames = 0;        // since the last setup
+    int64_t frames_in_all = 0; // since the log was made
     int jumps = 0;
     ClientSize setup_size{0, 0};
     bool window_visible_at_setup = true;
@@ -96,7 +96,10 @@ inline SceneCalls counting_scene(SceneLog& log) {
         .frames_drawn = [&log] { return log.frames; },
         .report = [&log] { return log.report; },
         .choose_folder =
-            [&log](const std::filesystem::path& folder) { log.folders_chosen.push_back(folder); },
+            [&log](const std::filesystem::path& folder) {
+                log.folders_chosen.push_back(folder);
+                log.report.folder = folder.string(); // what the next setup "loads"
+            },
         .state_line = [&log](std::string& line) { line = "frame " + std::to_string(log.frames); },
     };
 }

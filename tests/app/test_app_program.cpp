@@ -66,6 +66,7 @@ struct Parsed {
     int scale = 1;
     bool full_screen = false;
     QString data_dir{};
+    QString state_file{};
 };
 
 Parsed parsed(const QStringList& arguments, const QString& bench_frames = {}) {
@@ -76,7 +77,8 @@ Parsed parsed(const QStringList& arguments, const QString& bench_frames = {}) {
             line.options.unlimited_frame_rate,
             line.options.start_scale,
             line.options.full_screen,
-            line.data_dir.value_or("")};
+            line.data_dir.value_or(""),
+            line.state_file.value_or("")};
 }
 
 } // namespace
@@ -94,6 +96,7 @@ private slots:
     void withADeadLocalDisplayItSaysSoInOneLineAndExitsOne();
     void measuredRunEndsWithZeroAndPrintsTheRate();
     void missingDataIsReportedWithFullPaths();
+    void aFolderThatCannotBeReadIsNamedWithTheReason();
 };
 
 void ProgramTest::everyOptionAndABadValueOfEach() {
@@ -107,6 +110,8 @@ void ProgramTest::everyOptionAndABadValueOfEach() {
         {{"--data", "/some/dir"}, {}, {.action = Action::Run, .data_dir = "/some/dir"}},
         {{"--data="}, {}, {Action::Error}},
         {{"--data"}, {}, {Action::Error}},
+        {{"--state", "s.jsonl"}, {}, {.action = Action::Run, .state_file = "s.jsonl"}},
+        {{"--state="}, {}, {Action::Error}},
         {{"--unlimited"}, {}, {.action = Action::Run, .unlimited = true}},
         {{"--frames", "25"}, {}, {.action = Action::Run, .frames = 25}},
         {{"--frames=7", "--unlimited"},
@@ -143,6 +148,7 @@ void ProgramTest::everyOptionAndABadValueOfEach() {
         QVERIFY2(got.scale == c.expected.scale, qPrintable(label));
         QVERIFY2(got.full_screen == c.expected.full_screen, qPrintable(label));
         QVERIFY2(got.data_dir == c.expected.data_dir, qPrintable(label));
+        QVERIFY2(got.state_file == c.expected.state_file, qPrintable(label));
     }
 }
 
@@ -172,7 +178,8 @@ void ProgramTest::badOptionsPrintOneLineAndExitTwo() {
     const Case cases[] = {{{"--bogus"}, {}, "bogus"},
                           {{"--frames", "many"}, {}, "many"},
                           {{"--scale", "12"}, {}, "12"},
-                          {{}, "abc", "WALKERS_BENCH_FRAMES"}};
+                          {{}, "abc", "WALKERS_BENCH_FRAMES"},
+                          {{"--state", "/no/such/folder/s.jsonl"}, {}, "/no/such/folder/s.jsonl"}};
     for (const Case& c : cases) {
         QProcessEnvironment env = without_display();
         if (!c.bench_frames.isEmpty()) env.insert("WALKERS_BENCH_FRAMES", c.bench_frames);
@@ -265,6 +272,22 @@ void ProgramTest::missingDataIsReportedWithFullPaths() {
     }
     QCOMPARE(files_named, QStringList({"ome16.bmp", "buki16.bmp", "ho16.bmp",
                                        "mdt.txt"})); // the textures, the model
+}
+
+void ProgramTest::aFolderThatCannotBeReadIsNamedWithTheReason() {
+    QTemporaryDir dir;
+    QVERIFY(QFile(dir.filePath("plain")).open(QIODevice::WriteOnly));
+    const std::pair<QString, QString> folders[] = {
+        {dir.filePath("absent"), "No such file or directory"},
+        {dir.filePath("plain"), "Not a directory"},
+    };
+    for (const auto& [folder, reason] : folders) {
+        const Run run =
+            run_walkers(walkers_exe(), offscreen_bench(2), dir.path(), {"--data", folder});
+        QCOMPARE(run.exit_code, 0);
+        QVERIFY2(run.err.contains(folder + ": error: cannot open this folder: " + reason + "\n"),
+                 qPrintable(run.err));
+    }
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)
