@@ -17,11 +17,11 @@ add_test(NAME web_core_suites_under_node
 set_tests_properties(web_core_suites_under_node PROPERTIES
     FIXTURES_REQUIRED web_site SKIP_RETURN_CODE 77 TIMEOUT 600)
 
-if(WALKERS_NODE AND TARGET walkers-snapshot)
+if(WALKERS_NODE AND TARGET walkers-snapshot AND TARGET walkers-check)
     add_test(NAME web_page_in_chromium
         COMMAND ${WALKERS_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/browser_test.mjs
                 --site ${WALKERS_WEB_BUILD_DIR}/site --snapshot $<TARGET_FILE:walkers-snapshot>
-                --data ${WALKERS_DATA_DIR})
+                --check $<TARGET_FILE:walkers-check> --data ${WALKERS_DATA_DIR})
     set_tests_properties(web_page_in_chromium PROPERTIES
         FIXTURES_REQUIRED web_site SKIP_RETURN_CODE 77 TIMEOUT 600)
     add_test(NAME web_frame_pacing

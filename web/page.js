@@ -11,14 +11,23 @@
 //   60 per second (pacer.js) or, with "Unlimited frame rate", back to back for
 //   most of each display refresh. Space pauses and resumes, "." runs one frame
 //   while paused, a left click on the picture starts a jump, and the About panel
-//   holds the scene still while it is open.
+//   holds the scene still while it is open. "Open folder..." (a directory
+//   picker) or a folder dropped on the page (or all its files at once) is
+//   written into the module's file system, a fresh folder per load, and the
+//   scene set up again on it: frame 1 again, the frames the desktop shows for
+//   that folder. A load while paused runs that one frame. The problems the load
+//   found are counted on a badge over the picture, which opens a panel of their
+//   lines, as walkers-check prints them (folder.js reads what was picked or
+//   dropped).
 // - determinism hook, ?frames=N&click=F&click=G...: runs exactly frames 1..N,
 //   clicking just before each frame F listed (frames count from 1, as with
 //   walkers-snapshot --frames N --click F), shows the last frame, writes its
 //   state line (the snapshot tool's JSON, with the picture's CRC-32) into the
 //   element #state and stops.
 //
-// window.walkers.stateLine() and .framesDrawn() read the scene as it stands.
+// window.walkers.stateLine() and .framesDrawn() read the scene as it stands;
+// document.body.dataset.loads counts the loads done (the packed folder's is 1).
+import { filesFromDrop, filesFromPicker, writeFolder, removeFolder } from './folder.js';
 import { FramePacer } from './pacer.js';
 
 const UNLIMITED_BUDGET_MS = 12; // of each ~16.7 ms refresh, the rest is the browser's
@@ -33,6 +42,15 @@ const aboutButton = document.getElementById('about-open');
 const about = document.getElementById('about');
 const aboutFrames = document.getElementById('about-frames');
 const status = document.getElementById('status');
+const folderButton = document.getElementById('folder-open');
+const folderInput = document.getElementById('folder-input');
+const dropZone = document.getElementById('drop-zone');
+const badge = document.getElementById('problems-badge');
+const panel = document.getElementById('problems');
+const panelTitle = document.getElementById('problems-title');
+const problemLines = document.getElementById('problem-lines');
+const note = document.getElementById('note');
+const NOTE_MS = 4000;
 
 function fail(text) {
   message.textContent = text;
@@ -66,6 +84,7 @@ async function loadCore() {
   if (core._walkers_start() === 0) {
     throw new Error('The walkers\' data loaded, but no walker could be built from it.');
   }
+  document.body.dataset.loads = '1';
   return core;
 }
 
@@ -96,8 +115,58 @@ class Demo {
     this.context = canvas.getContext('2d');
     this.pacer = new FramePacer();
     this.paused = false;
+    this.loads = 1;
+    this.folder = null; // the last folder written into the file system
     canvas.width = core._walkers_width();
     canvas.height = core._walkers_height();
+    this.showProblems('/data');
+  }
+
+  // The badge and the panel for what the last load found about `folder`.
+  showProblems(folder) {
+    const { core } = this;
+    const lines = core.UTF8ToString(core._walkers_problems());
+    const count = core.UTF8ToString(core._walkers_problem_count());
+    problemLines.textContent = lines;
+    panelTitle.textContent = `${folder}: ${count}`;
+    badge.textContent = count;
+    badge.classList.toggle('errors', core._walkers_errors() > 0);
+    badge.hidden = lines === '' || !panel.hidden;
+    if (lines === '') panel.hidden = true;
+  }
+
+  setPanelOpen(open) {
+    panel.hidden = !open || problemLines.textContent === '';
+    badge.hidden = !panel.hidden || problemLines.textContent === '';
+  }
+
+  showNote(text) {
+    note.textContent = text;
+    note.hidden = false;
+    clearTimeout(this.noteTimer);
+    this.noteTimer = setTimeout(() => { note.hidden = true; }, NOTE_MS);
+  }
+
+  // Sets the scene up again on the picked or dropped files ({ name, files }).
+  async load(picked) {
+    if (picked.refusal) {
+      this.showNote(picked.refusal);
+      return;
+    }
+    this.loads += 1;
+    const folder = `/load-${this.loads}/${picked.name}`;
+    await writeFolder(this.core.FS, folder, picked.files);
+    this.core.ccall('walkers_load', 'number', ['string'], [folder]);
+    if (this.folder) removeFolder(this.core.FS, this.folder.slice(0, this.folder.lastIndexOf('/')));
+    this.folder = folder;
+    this.showProblems(folder);
+    this.pacer.restart();
+    if (this.paused) {
+      this.core._walkers_run_frame(); // the new folder's frame 1 on show
+      this.draw();
+      status.textContent = `Paused at frame ${this.framesDrawn()}`;
+    }
+    document.body.dataset.loads = String(this.loads);
   }
 
   stateLine() {
@@ -136,6 +205,27 @@ class Demo {
     stepButton.addEventListener('click', () => this.step());
     unlimitedBox.addEventListener('change', () => this.pacer.restart());
     aboutButton.addEventListener('click', () => this.openAbout());
+    folderButton.addEventListener('click', () => folderInput.click());
+    folderInput.addEventListener('change', () => {
+      const picked = filesFromPicker(folderInput.files);
+      folderInput.value = ''; // the same folder picked again is a change too
+      this.load(picked).catch((error) => this.showNote(`Loading failed: ${error.message}`));
+    });
+    dropZone.addEventListener('dragover', (event) => {
+      event.preventDefault();
+      dropZone.classList.add('dragging');
+    });
+    dropZone.addEventListener('dragleave', () => dropZone.classList.remove('dragging'));
+    dropZone.addEventListener('drop', (event) => {
+      event.preventDefault();
+      dropZone.classList.remove('dragging');
+      filesFromDrop(event.dataTransfer).then((picked) => this.load(picked))
+        .catch((error) => this.showNote(`Loading failed: ${error.message}`));
+    });
+    badge.addEventListener('click', () => this.setPanelOpen(true));
+    document.getElementById('problems-close').addEventListener('click', () => this.setPanelOpen(false));
+    document.getElementById('problems-copy').addEventListener('click', () =>
+      navigator.clipboard.writeText(problemLines.textContent));
     about.addEventListener('close', () => this.pacer.restart());
     document.body.dataset.state = 'running';
     requestAnimationFrame((now) => this.onAnimationFrame(now));

@@ -1,20 +1,29 @@
 // walkers_web.cpp - the demo scene behind a handful of calls for the web page.
 //
-// The page's script (page.js) drives everything: it starts the scene once, runs
+// The page's script (page.js) drives everything: it starts the scene, runs
 // frames when they are due, passes left clicks on, and draws each presented frame
 // from the RGBA buffer this file fills. The scene runs on a surface of the demo
-// window's size, from the asset folder packed into the page at /data. Problems
-// the loaders meet in it go to standard error (the console), each once.
+// window's size, from the asset folder packed into the page at /data or from a
+// folder the page wrote into the module's file system. Every load is the folder
+// check's setup, as the desktop window's (frontend/check.h): the random draws
+// start again, so the frames are a fresh start's, and the problems walkers-check
+// lists for the folder are kept for the page and go to standard error (the
+// console), each once.
 //
-//   walkers_start()        setup; returns how many walkers have a model (0: the
-//                          data did not load)
+//   walkers_start()        loads the packed folder; returns how many walkers
+//                          have a model (0: the data did not load)
+//   walkers_load(folder)   loads that folder instead; the same result
+//   walkers_problems()     the last load's problem lines, one per line, as
+//                          walkers-check prints them (empty without problems)
+//   walkers_problem_count() "2 errors, 1 warning"
+//   walkers_errors()       how many of the problems are errors
 //   walkers_run_frame()    one frame; the picture lands in the RGBA buffer
 //   walkers_click()        a left click: start_jump
 //   walkers_rgba()         width x height RGBA pixels, rows top-down, of the
 //                          last presented frame (opaque black before the first)
 //   walkers_width(), walkers_height()
-//   walkers_frames_drawn() frames run since start (a double: JavaScript has no
-//                          64-bit integers without BigInt)
+//   walkers_frames_drawn() frames run since the last load (a double: JavaScript
+//                          has no 64-bit integers without BigInt)
 //   walkers_state_line()   the snapshot tool's JSON state line for the last
 //                          frame, CRC-32 included; valid until the next call
 //
@@ -28,7 +37,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/diagnostics.h"
+#include "frontend/check.h"
 #include "frontend/demo_window.h"
 #include "frontend/snapshot.h"
 #include "render/rgb555.h"
@@ -74,23 +83,44 @@ CanvasHost& host() {
     return canvas_host;
 }
 
+// What the last load found, for the page.
+struct LoadResult {
+    std::string problems;
+    std::string problem_count;
+    int errors = 0;
+};
+
+LoadResult last_load;
 std::string state_line;
 
 } // namespace
 
 extern "C" {
 
+EMSCRIPTEN_KEEPALIVE int walkers_load(const char* folder) {
+    const check::CheckReport report = check::setup_and_check(&host(), folder, &std::cerr);
+    last_load = {};
+    for (const std::string& line : check::problem_lines(report))
+        last_load.problems += line + "\n";
+    last_load.problem_count = check::problem_count_text(report);
+    last_load.errors = report.count(Severity::error);
+    return report.walkers_loaded;
+}
+
 EMSCRIPTEN_KEEPALIVE int walkers_start() {
-    random_reset();
-    {
-        DiagnosticLog problems(&std::cerr); // the console: each problem of the data once
-        const ListeningScope listen(&problems);
-        setup_scene(&host(), PACKED_DATA_DIR);
-    }
-    int loaded = 0;
-    for (const Walker& w : walkers::walkers())
-        loaded += w.model >= 0 ? 1 : 0;
-    return loaded;
+    return walkers_load(PACKED_DATA_DIR);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* walkers_problems() {
+    return last_load.problems.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* walkers_problem_count() {
+    return last_load.problem_count.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE int walkers_errors() {
+    return last_load.errors;
 }
 
 EMSCRIPTEN_KEEPALIVE void walkers_run_frame() {

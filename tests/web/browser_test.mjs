@@ -10,13 +10,17 @@
 //   a click just before it; the About panel shows the frames drawn;
 // - a page whose WebAssembly or data cannot load says so.
 //
-//   node browser_test.mjs --site DIR --snapshot EXE --data DIR [--screenshot PNG]
+//   node browser_test.mjs --site DIR --snapshot EXE --check EXE --data DIR [--screenshot PNG]
 //
-// --screenshot also saves a picture of the running page (for the README).
+// --screenshot also saves a picture of the running page (for the README);
+// --folder-shots PREFIX saves PREFIX-picked.png, the page just after the folder
+// was picked, and PREFIX-problems.png, its panel open on the broken folder.
 // Exit status: 0 passed, 1 failed, 77 skipped (no Chromium or puppeteer-core).
 // Every wait is bounded.
 import { execFileSync, spawn } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import {
+  copyFileSync, cpSync, existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync,
+} from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -38,8 +42,10 @@ const { values: options } = parseArgs({
   options: {
     site: { type: 'string' },
     snapshot: { type: 'string' },
+    check: { type: 'string' },
     data: { type: 'string' },
     screenshot: { type: 'string' },
+    'folder-shots': { type: 'string' },
   },
 });
 
@@ -60,10 +66,10 @@ function skip(reason) {
   process.exit(SKIP);
 }
 
-function snapshotRun(frames, clicks, scratch) {
+function snapshotRun(frames, clicks, scratch, data = options.data) {
   const state = join(scratch, `state-${frames}-${clicks.join('-')}.jsonl`);
   const bmp = join(scratch, `frame-${frames}.bmp`);
-  execFileSync(options.snapshot, ['--data', options.data, '--size', `${WIDTH}x${HEIGHT}`,
+  execFileSync(options.snapshot, ['--data', data, '--size', `${WIDTH}x${HEIGHT}`,
     '--frames', String(frames), ...clicks.flatMap((f) => ['--click', String(f)]),
     '--state', state, '--bmp', bmp]);
   return { lines: readFileSync(state, 'utf8').trimEnd().split('\n'), bmp: readFileSync(bmp) };
@@ -244,6 +250,94 @@ async function checkInteraction(page, url, scratch) {
   }
 }
 
+// A copy of the generated folder, changed by `change(folder)`.
+function folderOf(scratch, name, change) {
+  const folder = join(scratch, name);
+  cpSync(options.data, folder, { recursive: true });
+  change(folder);
+  return folder;
+}
+
+async function waitForLoads(page, loads) {
+  await page.waitForFunction((n) => document.body.dataset.loads === String(n), { timeout: WAIT_MS },
+    loads);
+}
+
+async function checkPickedFolder(page, url, scratch) {
+  const folder = folderOf(scratch, 'picked', (dir) => {
+    copyFileSync(join(options.data, 'ome16.bmp'), join(dir, 'buki16.bmp'));
+    copyFileSync(join(options.data, 'buki16.bmp'), join(dir, 'ome16.bmp'));
+  });
+  const reference = snapshotRun(60, [], scratch, folder).lines;
+  const builtIn = snapshotRun(1, [], scratch).lines[0];
+  await page.setViewport({ width: 760, height: 600, deviceScaleFactor: 1 });
+  check(await loadPage(page, url) === 'running', 'the page runs before a folder is picked');
+  await page.keyboard.press('Space'); // paused: the load shows its frame 1, "." the next
+  await (await page.$('#folder-input')).uploadFile(folder);
+  await waitForLoads(page, 2);
+  const lines = [await page.evaluate(() => window.walkers.stateLine())];
+  for (let frame = 2; frame <= reference.length; frame += 1) {
+    await page.keyboard.press('.');
+    lines.push(await page.evaluate(() => window.walkers.stateLine()));
+  }
+  const wrong = lines.findIndex((line, i) => line !== reference[i]);
+  check(wrong === -1 && lines.length === 60,
+    'a picked folder gives walkers-snapshot --data\'s state lines on it for 60 frames',
+    wrong === -1 ? '' : `frame ${wrong + 1}: page ${lines[wrong]}\n  snapshot ${reference[wrong]}`);
+  check(lines[0] !== builtIn, 'its frame 1 is not the built-in folder\'s');
+  check(await page.$eval('#problems-badge', (b) => b.hidden), 'a clean folder shows no badge');
+  await saveFolderShot(page, 'picked');
+}
+
+async function saveFolderShot(page, name) {
+  if (!options['folder-shots']) return;
+  const file = `${options['folder-shots']}-${name}.png`;
+  writeFileSync(file, await page.screenshot({ fullPage: true }));
+  console.log(`saved ${file}`);
+}
+
+// What walkers-check prints before its summary: the problem lines.
+function checkerLines(folder) {
+  let out;
+  try {
+    out = execFileSync(options.check, [folder], { encoding: 'utf8' });
+  } catch (error) {
+    out = error.stdout; // status 1: the folder has errors
+  }
+  return out.slice(0, out.indexOf('\n\n'));
+}
+
+async function checkDroppedBrokenFolder(page, scratch) {
+  const folder = folderOf(scratch, 'broken', (dir) => {
+    const bmp = readFileSync(join(dir, 'ome16.bmp'));
+    bmp[28] = 24;
+    writeFileSync(join(dir, 'ome16.bmp'), bmp);
+  });
+  const files = readdirSync(folder).map((name) => ({
+    name, base64: readFileSync(join(folder, name)).toString('base64'),
+  }));
+  // All of its files at once, as a user drags them in.
+  await page.evaluate((dropped) => {
+    const transfer = new DataTransfer();
+    for (const { name, base64 } of dropped) {
+      transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+    }
+    document.getElementById('drop-zone').dispatchEvent(
+      new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, files);
+  await waitForLoads(page, 3);
+  const badge = await page.$eval('#problems-badge', (b) => ({ hidden: b.hidden, text: b.textContent }));
+  check(!badge.hidden && badge.text === '1 error, 0 warnings',
+    `a broken folder's files dropped on the page: the badge says "${badge.text}"`);
+  await page.click('#problems-badge');
+  const shown = await page.$eval('#problems', (p) => (p.checkVisibility()
+    ? document.getElementById('problem-lines').textContent : ''));
+  const expected = checkerLines(folder).split(`${folder}/`).join('/load-3/dropped/');
+  check(shown === `${expected}\n`, 'its panel lists walkers-check\'s lines for the folder',
+    `page:\n${shown}\n  walkers-check:\n${expected}`);
+  await saveFolderShot(page, 'problems');
+}
+
 async function checkLoadFailures(browser, url) {
   for (const [file, words] of [['walkers.wasm', 'WebAssembly'], ['walkers.data', 'data']]) {
     const page = await browser.newPage();
@@ -272,7 +366,7 @@ async function main() {
   } catch {
     skip('puppeteer-core is missing (npm ci, run by scripts/deps.sh --web, installs it)');
   }
-  for (const name of ['site', 'snapshot', 'data']) {
+  for (const name of ['site', 'snapshot', 'check', 'data']) {
     if (!options[name]) throw new Error(`--${name} is required`);
   }
   if (!existsSync(join(options.site, 'walkers.wasm'))) skip(`no page built in ${options.site}`);
@@ -296,6 +390,8 @@ async function main() {
     await checkPicture(page, url, reference);
     await checkScaling(page, url);
     await checkInteraction(page, url, scratch);
+    await checkPickedFolder(page, url, scratch);
+    await checkDroppedBrokenFolder(page, scratch);
     await checkLoadFailures(browser, url);
   } finally {
     if (browser) await browser.close();
