@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Release and measures the renderer and the window loop, then prints each
-# figure against its goal. Every ratio is taken within this one run, so a busy
+# Builds Release and measures the renderer, the window loop and the window's
+# reload (walkers_reload_bench: from a file's change to the first new frame, and
+# the memory after 10 and 1000 reloads), then prints each figure against its goal. Every ratio is taken within this one run, so a busy
 # machine slows both sides alike; run it when the load is low all the same.
 #   scripts/bench.sh [BUILD_DIR]        (default build-bench; configured Release)
 #   WALKERS_BENCH_REPETITIONS=N         repetitions per benchmark, median used (default 3)
@@ -46,12 +47,21 @@ window_frame_us=$(median BM_RunFrameWindowSize real_time)
 floor_us=$(median BM_ClearAndCopy real_time)
 
 window_us=""
+reload_ms=""
+export XDG_CONFIG_HOME="$work/config" # the window's remembered folders are not the user's
 run_window() { # prints microseconds per frame of the median run
     for _ in $(seq "$window_runs"); do
         (cd "$build/bin" && ./walkers --frames "$frames" --unlimited 2>/dev/null) |
             sed -n 's/.* in \([0-9.]*\) s: .*/\1/p'
     done | sort -n | awk -v frames="$frames" '{ t[NR] = $1 }
         END { if (NR) printf "%.2f", t[int((NR + 1) / 2)] * 1e6 / frames }'
+}
+# The reload: its latency (median and largest of 20 changes), then the memory.
+run_reload() {
+    echo "== reload: 20 changes of a file, then 1000 reloads"
+    reload_ms=$("$build/bin/walkers_reload_bench" latency "$build/bin/data" 2>/dev/null |
+        sed -n 's/.*median \([0-9.]*\) ms, largest \([0-9.]*\) ms$/\1 \2/p')
+    "$build/bin/walkers_reload_bench" soak "$build/bin/data" 2>/dev/null >"$work/soak.txt"
 }
 if command -v Xvfb >/dev/null; then
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -60,10 +70,12 @@ if command -v Xvfb >/dev/null; then
     if [ -s "$work/display" ]; then
         echo "== window loop: $frames frames, unlimited, under Xvfb, $window_runs runs"
         window_us=$(DISPLAY=:$(head -n1 "$work/display") run_window)
+        DISPLAY=:$(head -n1 "$work/display") run_reload
     fi
 elif [ -n "${DISPLAY:-}" ]; then
     echo "== window loop: $frames frames, unlimited, on $DISPLAY, $window_runs runs"
     window_us=$(run_window)
+    run_reload
 fi
 
 # verdict LABEL VALUE GOAL le|ge UNIT
@@ -92,3 +104,14 @@ gps() { awk -v r="$(median "$1" pixels_per_second)" 'BEGIN { print r / 1e9 }'; }
 verdict "textured, walker-sized (BM_TexturedSmallTriangles)" "$(gps BM_TexturedSmallTriangles)" 0.9 ge Gpx/s
 verdict "flat, walker-sized (BM_FlatSmallTriangles)" "$(gps BM_FlatSmallTriangles)" 2 ge Gpx/s
 verdict "textured, large (BM_TexturedLargeTriangle)" "$(gps BM_TexturedLargeTriangle)" 2 ge Gpx/s
+if [ -n "$reload_ms" ]; then
+    read -r reload_median reload_largest <<<"$reload_ms"
+    verdict "reload: a file's change to the first new frame, median" "$reload_median" 300 le ms
+    printf '  %-52s %9.2f ms\n' "reload: the largest of 20" "$reload_largest"
+    sed -n 's/^resident memory after \(10\|1000\) reloads: \([0-9]*\) KiB$/\1 \2/p' "$work/soak.txt" |
+        while read -r reloads kib; do
+            printf '  %-52s %9d KiB\n' "reload: resident memory after $reloads reloads" "$kib"
+        done
+else
+    echo "  reload: skipped (no Xvfb and no DISPLAY)"
+fi

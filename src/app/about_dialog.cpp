@@ -18,6 +18,8 @@ QString about_text(int64_t frames_drawn) {
                        "Left click: send a walker out to the front and back<br>"
                        "Space: pause or resume; period: one frame while paused<br>"
                        "Ctrl+S: save the frame as a PNG<br>"
+                       "Ctrl+O: open an asset folder (or drop one on the window); "
+                       "F5: load it again<br>"
                        "F11: full screen; F1: this box<br>"
                        "Escape or Ctrl+Q: quit (Escape also here)<br>"
                        "Demo menu: also always on top and an unlimited frame rate<br>"

@@ -56,7 +56,7 @@ private:
     void watchAgain();
 
     LoopClock clock_;
-    QFileSystemWatcher watcher_;
+    QFileSystemWatcher watcher_{this}; // a child, so tests can listen to it too
     QTimer wake_;
     QString folder_;
     bool folder_exists_ = false;

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <chrono>
@@ -75,6 +76,17 @@ SceneLog log_showing(const QString& folder) {
     return log;
 }
 
+// A window showing a small folder of its own, its watch timed by a made-up clock.
+struct WatchedWindow {
+    QTemporaryDir dir;
+    QString folder = small_folder(dir);
+    SceneLog log = log_showing(folder);
+    FakeClock clock;
+    MainWindow window{walkers::testing::counting_scene(log), {}, clock.clock()};
+
+    void after(std::chrono::nanoseconds elapsed) { ::after(clock, elapsed, window); }
+};
+
 QStringList walkers_check_problem_lines(const QString& folder) {
     QProcess check;
     check.start(qEnvironmentVariable("WALKERS_CHECK_EXE"), {folder});
@@ -113,72 +125,62 @@ private slots:
 };
 
 void LiveTest::rapidChangesGiveOneReloadOnceTheyHaveSettled() {
-    QTemporaryDir dir;
-    const QString folder = small_folder(dir);
-    SceneLog log = log_showing(folder);
-    FakeClock clock;
-    MainWindow window(walkers::testing::counting_scene(log), {}, clock.clock());
-    QVERIFY(window.watcher()->watchedPaths().contains(folder + "/an.txt"));
+    WatchedWindow w;
+    QVERIFY(w.window.watcher()->watchedPaths().contains(w.folder + "/an.txt"));
 
     // Five writes 100 ms apart: each restarts the wait.
     for (int write = 0; write < 5; ++write) {
-        write_text(folder + "/an.txt", "more", std::ios::app);
-        let_the_watcher_see(window, folder);
-        after(clock, 100ms, window);
-        QCOMPARE(log.setups, 1);
+        write_text(w.folder + "/an.txt", "more", std::ios::app);
+        let_the_watcher_see(w.window, w.folder);
+        w.after(100ms);
+        QCOMPARE(w.log.setups, 1);
     }
-    after(clock, FolderWatcher::SETTLE_TIME - 100ms - 1ns, window);
-    QCOMPARE(log.setups, 1);
-    after(clock, 1ns, window);
-    QCOMPARE(log.setups, 2);
-    QCOMPARE(log.teardowns, 1);
-    after(clock, 10s, window);
-    QCOMPARE(log.setups, 2);
+    w.after(FolderWatcher::SETTLE_TIME - 100ms - 1ns);
+    QCOMPARE(w.log.setups, 1);
+    w.after(1ns);
+    QCOMPARE(w.log.setups, 2);
+    QCOMPARE(w.log.teardowns, 1);
+    w.after(10s);
+    QCOMPARE(w.log.setups, 2);
 }
 
 void LiveTest::aRenameOverSaveGivesOneReloadAndTheNewFileIsWatched() {
-    QTemporaryDir dir;
-    const QString folder = small_folder(dir);
-    SceneLog log = log_showing(folder);
-    FakeClock clock;
-    MainWindow window(walkers::testing::counting_scene(log), {}, clock.clock());
-
+    WatchedWindow w;
     // As editors save: a new file, renamed over the old one.
-    write_text(folder + "/an.txt.new", "saved");
-    fs::rename((folder + "/an.txt.new").toStdString(), (folder + "/an.txt").toStdString());
-    let_the_watcher_see(window, folder);
-    after(clock, FolderWatcher::SETTLE_TIME, window);
-    QCOMPARE(log.setups, 2);
+    write_text(w.folder + "/an.txt.new", "saved");
+    fs::rename((w.folder + "/an.txt.new").toStdString(), (w.folder + "/an.txt").toStdString());
+    let_the_watcher_see(w.window, w.folder);
+    w.after(FolderWatcher::SETTLE_TIME);
+    QCOMPARE(w.log.setups, 2);
 
     // A write in place reaches only a watch on the new file.
-    write_text(folder + "/an.txt", "again", std::ios::app);
-    QTRY_VERIFY(window.watcher()->changeWaiting());
-    after(clock, FolderWatcher::SETTLE_TIME, window);
-    QCOMPARE(log.setups, 3);
+    write_text(w.folder + "/an.txt", "again", std::ios::app);
+    QTRY_VERIFY(w.window.watcher()->changeWaiting());
+    w.after(FolderWatcher::SETTLE_TIME);
+    QCOMPARE(w.log.setups, 3);
 }
 
 void LiveTest::aFolderDeletedWhileShownReloadsAndAgainWhenItComesBack() {
-    QTemporaryDir dir;
-    const QString folder = small_folder(dir);
-    SceneLog log = log_showing(folder);
-    FakeClock clock;
-    MainWindow window(walkers::testing::counting_scene(log), {}, clock.clock());
-
-    fs::remove_all(folder.toStdString());
-    QTRY_VERIFY(window.watcher()->changeWaiting());
-    after(clock, FolderWatcher::SETTLE_TIME, window);
-    QCOMPARE(log.setups, 2);
-    QCOMPARE(window.watcher()->watchedPaths(), QStringList{dir.path()}); // waits for it there
+    WatchedWindow w;
+    FolderWatcher* watcher = w.window.watcher();
+    fs::remove_all(w.folder.toStdString());
+    QTRY_VERIFY(watcher->changeWaiting());
+    w.after(FolderWatcher::SETTLE_TIME);
+    QCOMPARE(w.log.setups, 2);
+    QCOMPARE(watcher->watchedPaths(), QStringList{w.dir.path()}); // waits for it there
 
     // Something else in the parent is no change of the folder's.
-    write_text(dir.filePath("elsewhere.txt"), "x");
-    QTRY_VERIFY(window.watcher()->watchedPaths() == QStringList{dir.path()});
-    QVERIFY(!window.watcher()->changeWaiting());
-    small_folder(dir);
-    QTRY_VERIFY(window.watcher()->changeWaiting());
-    after(clock, FolderWatcher::SETTLE_TIME, window);
-    QCOMPARE(log.setups, 3);
-    QVERIFY(window.watcher()->watchedPaths().contains(folder));
+    QSignalSpy seen(watcher->findChild<QFileSystemWatcher*>(),
+                    &QFileSystemWatcher::directoryChanged);
+    write_text(w.dir.filePath("elsewhere.txt"), "x");
+    QTRY_VERIFY(!seen.isEmpty()); // the watcher had it first
+    QVERIFY(!watcher->changeWaiting());
+    QCOMPARE(watcher->watchedPaths(), QStringList{w.dir.path()});
+    small_folder(w.dir);
+    QTRY_VERIFY(watcher->changeWaiting());
+    w.after(FolderWatcher::SETTLE_TIME);
+    QCOMPARE(w.log.setups, 3);
+    QVERIFY(watcher->watchedPaths().contains(w.folder));
 }
 
 void LiveTest::everyWayToChooseAFolderReloadsOnceKeepingSizeAndPause() {
