@@ -2,6 +2,7 @@
 // limits of the parser (assets/section.h), and the accessors' refusal to read
 // past a damaged blob (assets/section_blob.h).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cmath>
@@ -287,6 +288,7 @@ TEST(SectionFile, ReadsFilesAndRefusesMissingOnes) {
 
     std::vector<fs::path> unreadable = {dir / "missing.txt", dir};
     if (fs::exists("/dev/zero")) unreadable.emplace_back("/dev/zero"); // endless: refused
+    if (mkfifo((dir / "pipe").c_str(), 0600) == 0) unreadable.push_back(dir / "pipe"); // no writer
     for (const fs::path& bad : unreadable) {
         const walkers::testing::HeardProblems heard;
         const SectionBlob blob = parse_section_file(bad.string());

@@ -27,12 +27,25 @@ FileImage unreadable(const std::string& path, std::string_view why) {
     return image;
 }
 
+// A pipe nobody writes to or a terminal would block the read for ever, and a
+// device may never end: anything but a regular file (or a directory, whose read
+// fails below) is refused before it is opened. A name in an asset file may
+// point anywhere.
+bool opening_could_block(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    return !error && type != std::filesystem::file_type::regular &&
+           type != std::filesystem::file_type::directory &&
+           type != std::filesystem::file_type::not_found;
+}
+
 } // namespace
 
 // The file is read to its end in chunks rather than sized with seek and tell:
 // a directory opens fine on some systems and reports a nonsense length, and a
 // read error must not pass for a short file.
 FileImage read_whole_file(const std::string& path) {
+    if (opening_could_block(path)) return unreadable(path, "it is not a regular file");
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return unreadable(path, std::strerror(errno));

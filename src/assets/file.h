@@ -5,8 +5,9 @@
 // A file that cannot be opened or read (missing, a directory, a read error) gives
 // ok == false, size 0 and just the four NUL bytes, and is reported to the
 // diagnostics listener as unreadable, with the reason (assets/diagnostics.h).
-// Files longer than FILE_SIZE_LIMIT count as unreadable: a name such as a device
-// that never ends must not take all memory.
+// Files longer than FILE_SIZE_LIMIT count as unreadable, and so does anything
+// that is not a regular file (a pipe, a terminal, a device): a name in an asset
+// file must neither block the load for ever nor take all memory.
 #pragma once
 
 #include <cstddef>
