@@ -52,6 +52,10 @@ TEST(Crc32, MatchesTheStandardCheckValueAndChains) {
     // Pixel words are taken low byte first: 0x3231 is "1" then "2".
     const uint16_t words[2] = {0x3231, 0x3433};
     EXPECT_EQ(crc32_pixels(words), crc32_update(0, bytes_of("1234")));
+    // Eight bytes at a time, then the rest one by one: the same CRC.
+    const uint16_t nine[9] = {0x6261, 0x6463, 0x6665, 0x6867, 0x6a69,
+                              0x6c6b, 0x6e6d, 0x706f, 0x7271};
+    EXPECT_EQ(crc32_pixels(nine), crc32_update(0, bytes_of("abcdefghijklmnopqr")));
 }
 
 TEST(Bmp16, HeadersPaddingAndBottomUpRows) {

@@ -41,7 +41,6 @@ void DemoSettings::add_recent_folder(const QString& folder) {
     folders.removeAll(folder);
     folders.prepend(folder);
     set_value(RECENT_KEY, folders.mid(0, RECENT_FOLDERS));
-    set_value(LAST_KEY, folder);
 }
 
 void DemoSettings::clear_recent_folders() {
@@ -50,6 +49,10 @@ void DemoSettings::clear_recent_folders() {
 
 QString DemoSettings::last_folder() const {
     return value(LAST_KEY).toString();
+}
+
+void DemoSettings::set_last_folder(const QString& folder) {
+    set_value(LAST_KEY, folder);
 }
 
 std::optional<ScaleMode> DemoSettings::scale_mode() const {

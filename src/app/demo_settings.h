@@ -2,8 +2,9 @@
 //
 // Kept with QSettings under the organisation and application "walkers" (on
 // Linux ~/.config/walkers/walkers.conf, or under $XDG_CONFIG_HOME): the recent
-// asset folders, most recent first, each once, at most RECENT_FOLDERS; the last
-// folder opened, where the folder dialog starts; and the view mode. Without
+// asset folders (every folder loaded), most recent first, each once, at most
+// RECENT_FOLDERS; the last folder the user opened, where the folder dialog
+// starts; and the view mode. Without
 // `remember` (tests, unless they ask for it) the same is kept in memory for the
 // window's life only and nothing is read or written.
 #pragma once
@@ -26,10 +27,11 @@ public:
     explicit DemoSettings(bool remember);
 
     QStringList recent_folders() const;
-    // Puts `folder` first among the recent folders and makes it the last folder.
+    // Puts `folder` first among the recent folders.
     void add_recent_folder(const QString& folder);
     void clear_recent_folders();
     QString last_folder() const;
+    void set_last_folder(const QString& folder);
     std::optional<ScaleMode> scale_mode() const;
     void set_scale_mode(ScaleMode mode);
 

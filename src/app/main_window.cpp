@@ -47,6 +47,24 @@ QString default_save_folder() {
     return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
 }
 
+// What a drop of `data` opens: a folder, or the folder of a file; else empty,
+// and `refusal` says why in one line.
+QString dropped_folder(const QMimeData& data, QString& refusal) {
+    const QList<QUrl> urls = data.urls();
+    const QUrl url = urls.value(0);
+    if (url.isLocalFile()) {
+        const QFileInfo dropped(url.toLocalFile());
+        if (dropped.isDir()) return dropped.absoluteFilePath();
+        if (dropped.isFile()) return dropped.absolutePath();
+    }
+    const QString what = !urls.isEmpty() ? url.toDisplayString(QUrl::PreferLocalFile)
+                                         : data.text().simplified().left(80);
+    refusal = what.isEmpty()
+                  ? QObject::tr("Not a folder or a file: drop an asset folder, or a file in one")
+                  : QObject::tr("Not a folder or a file: %1").arg(what);
+    return {};
+}
+
 } // namespace
 
 MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, LoopClock clock,
@@ -106,7 +124,9 @@ void MainWindow::reload() {
 
 void MainWindow::openFolder(const QString& folder) {
     if (torn_down_ || folder.isEmpty() || !scene_.choose_folder) return;
-    scene_.choose_folder(QFile::encodeName(QDir::cleanPath(folder)).toStdString());
+    const QString clean = QDir::cleanPath(folder);
+    if (QFileInfo(clean).isDir()) settings_.set_last_folder(clean);
+    scene_.choose_folder(QFile::encodeName(clean).toStdString());
     reload();
 }
 
@@ -320,31 +340,14 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
-QString MainWindow::droppedFolder(const QMimeData& data, QString* refusal) {
-    const QList<QUrl> urls = data.urls();
-    const QUrl url = urls.value(0);
-    if (url.isLocalFile()) {
-        const QFileInfo dropped(url.toLocalFile());
-        if (dropped.isDir()) return dropped.absoluteFilePath();
-        if (dropped.isFile()) return dropped.absolutePath();
-    }
-    const QString what = !urls.isEmpty() ? url.toDisplayString(QUrl::PreferLocalFile)
-                                         : data.text().simplified().left(80);
-    if (refusal)
-        *refusal = what.isEmpty()
-                       ? tr("Not a folder or a file: drop an asset folder, or a file in one")
-                       : tr("Not a folder or a file: %1").arg(what);
-    return {};
-}
-
 // Anything may be dropped: what cannot be opened is refused with a note.
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() || event->mimeData()->hasText()) event->acceptProposedAction();
+    event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
     QString refusal;
-    const QString folder = droppedFolder(*event->mimeData(), &refusal);
+    const QString folder = dropped_folder(*event->mimeData(), refusal);
     event->acceptProposedAction();
     if (folder.isEmpty())
         problems_->showNote(refusal);

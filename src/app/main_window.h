@@ -48,7 +48,6 @@
 #include "app/view_host.h"
 
 class QAction;
-class QMimeData;
 
 namespace walkers {
 
@@ -106,8 +105,6 @@ public:
     void openFolder(const QString& folder);
     // The folder on show, loaded again.
     void reload();
-    // What a drop of `data` opens: its folder, or else a one-line refusal.
-    static QString droppedFolder(const QMimeData& data, QString* refusal);
 
     ProblemsOverlay* problems() const { return problems_; }
     FolderWatcher* watcher() const { return watcher_; }

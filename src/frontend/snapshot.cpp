@@ -12,21 +12,38 @@ namespace walkers {
 
 namespace {
 
-constexpr std::array<uint32_t, 256> make_crc_table() {
-    std::array<uint32_t, 256> table{};
+// crc_tables[0] is the byte-at-a-time table; crc_tables[k] advances a byte's
+// contribution by k more bytes, so eight bytes are folded in one step (the
+// "slicing-by-8" method): a frame's half megabyte in a fraction of the time.
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+constexpr CrcTables make_crc_tables() {
+    CrcTables tables{};
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k)
             c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
+        tables[0][n] = c;
     }
-    return table;
+    for (std::size_t k = 1; k < tables.size(); ++k)
+        for (uint32_t n = 0; n < 256; ++n)
+            tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xffu];
+    return tables;
 }
 
-constexpr std::array<uint32_t, 256> crc_table = make_crc_table();
+constexpr CrcTables crc_tables = make_crc_tables();
 
 uint32_t crc_byte(uint32_t c, uint8_t byte) {
-    return crc_table[(c ^ byte) & 0xffu] ^ (c >> 8);
+    return crc_tables[0][(c ^ byte) & 0xffu] ^ (c >> 8);
+}
+
+// Eight bytes at once: `low` holds the first four (the first in its low byte).
+uint32_t crc_eight_bytes(uint32_t c, uint32_t low, uint32_t high) {
+    low ^= c;
+    return crc_tables[7][low & 0xffu] ^ crc_tables[6][(low >> 8) & 0xffu] ^
+           crc_tables[5][(low >> 16) & 0xffu] ^ crc_tables[4][low >> 24] ^
+           crc_tables[3][high & 0xffu] ^ crc_tables[2][(high >> 8) & 0xffu] ^
+           crc_tables[1][(high >> 16) & 0xffu] ^ crc_tables[0][high >> 24];
 }
 
 void put16(std::vector<uint8_t>& out, std::size_t at, uint32_t v) {
@@ -72,7 +89,11 @@ uint32_t crc32_update(uint32_t crc, std::span<const uint8_t> bytes) {
 
 uint32_t crc32_pixels(std::span<const uint16_t> pixels) {
     uint32_t c = 0xFFFFFFFFu;
-    for (uint16_t p : pixels) {
+    std::size_t at = 0;
+    for (; at + 4 <= pixels.size(); at += 4) // little-endian pairs, whatever the host
+        c = crc_eight_bytes(c, pixels[at] | static_cast<uint32_t>(pixels[at + 1]) << 16,
+                            pixels[at + 2] | static_cast<uint32_t>(pixels[at + 3]) << 16);
+    for (uint16_t p : pixels.subspan(at)) {
         c = crc_byte(c, static_cast<uint8_t>(p & 0xffu));
         c = crc_byte(c, static_cast<uint8_t>(p >> 8));
     }

@@ -348,6 +348,7 @@ void LiveTest::recentFoldersAndTheViewModeAreRemembered() {
     QTemporaryDir config, dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
     const QString a = dir.filePath("a"), b = dir.filePath("b");
+    QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
     {
         SceneLog log;
         MainWindow window(walkers::testing::counting_scene(log), {.remember_settings = true});
