@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "assets/printable_text.h"
+
 namespace walkers {
 
 namespace {
@@ -91,8 +93,8 @@ void ProblemsOverlay::showProblems(const StartupReport& report) {
         lines << QString::fromStdString(line);
     lines_->setPlainText(lines.join('\n'));
     const QString count = QString::fromStdString(report.problem_count);
-    panel_title_->setText(
-        tr("%1: %2").arg(QString::fromStdString(report.folder), count)); // full path, as lines
+    panel_title_->setText(tr("%1: %2").arg(QString::fromStdString(printable_text(report.folder)),
+                                           count)); // as the lines name it
     badge_->setText(count);
     badge_->setStyleSheet(BADGE_STYLE.arg(report.errors > 0 ? ERROR_COLOUR : WARNING_COLOUR));
     badge_->adjustSize();

@@ -97,6 +97,7 @@ private slots:
     void measuredRunEndsWithZeroAndPrintsTheRate();
     void missingDataIsReportedWithFullPaths();
     void aFolderThatCannotBeReadIsNamedWithTheReason();
+    void aMeasuredRunWritesTheSnapshotToolsStateLines();
 };
 
 void ProgramTest::everyOptionAndABadValueOfEach() {
@@ -288,6 +289,31 @@ void ProgramTest::aFolderThatCannotBeReadIsNamedWithTheReason() {
         QVERIFY2(run.err.contains(folder + ": error: cannot open this folder: " + reason + "\n"),
                  qPrintable(run.err));
     }
+}
+
+// --frames ends the run without teardown: the state lines are written all the same,
+// and they are walkers-snapshot's for the same frames.
+void ProgramTest::aMeasuredRunWritesTheSnapshotToolsStateLines() {
+    QTemporaryDir dir;
+    const QString data = QFileInfo(walkers_exe()).absolutePath() + "/data";
+    const Run run = run_walkers(walkers_exe(), offscreen_bench(40), dir.path(),
+                                {"--data", data, "--state", "window.jsonl"});
+    QCOMPARE(run.exit_code, 0);
+    // The surface is the window's client area, whose height depends on the menu
+    // bar's font here: the snapshot tool is given the size the window reports.
+    const auto size = QRegularExpression("frames of ([0-9]+x[0-9]+) in").match(run.out);
+    QVERIFY2(size.hasMatch(), qPrintable(run.out));
+    QProcess snapshot;
+    snapshot.setWorkingDirectory(dir.path());
+    snapshot.start(qEnvironmentVariable("WALKERS_SNAPSHOT_EXE"),
+                   {"--data", data, "--size", size.captured(1), "--frames", "40", "--state",
+                    "snapshot.jsonl"});
+    QVERIFY(snapshot.waitForFinished(60000) && snapshot.exitCode() == 0);
+    QFile window(dir.filePath("window.jsonl")), reference(dir.filePath("snapshot.jsonl"));
+    QVERIFY(window.open(QIODevice::ReadOnly) && reference.open(QIODevice::ReadOnly));
+    const QByteArray lines = window.readAll();
+    QCOMPARE(lines.count('\n'), 40);
+    QCOMPARE(lines, reference.readAll());
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)
