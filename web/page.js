@@ -147,6 +147,16 @@ class Demo {
     this.noteTimer = setTimeout(() => { note.hidden = true; }, NOTE_MS);
   }
 
+  // Loads one pick or drop after another, in the order they came.
+  queueLoad(files) {
+    const ready = Promise.resolve(files);
+    ready.catch(() => {}); // told when its turn comes, not as unhandled before
+    this.loading = (this.loading || Promise.resolve())
+      .then(() => ready)
+      .then((picked) => this.load(picked))
+      .catch((error) => this.showNote(`Loading failed: ${error.message}`));
+  }
+
   // Sets the scene up again on the picked or dropped files ({ name, files }).
   async load(picked) {
     if (picked.refusal) {
@@ -156,10 +166,11 @@ class Demo {
     this.loads += 1;
     const folder = `/load-${this.loads}/${picked.name}`;
     await writeFolder(this.core.FS, folder, picked.files);
-    this.core.ccall('walkers_load', 'number', ['string'], [folder]);
+    const walkers = this.core.ccall('walkers_load', 'number', ['string'], [folder]);
     if (this.folder) removeFolder(this.core.FS, this.folder.slice(0, this.folder.lastIndexOf('/')));
     this.folder = folder;
     this.showProblems(folder);
+    if (walkers === 0) this.showNote(`No walker could be loaded from ${picked.name}: see its problems`);
     this.pacer.restart();
     if (this.paused) {
       this.core._walkers_run_frame(); // the new folder's frame 1 on show
@@ -207,9 +218,8 @@ class Demo {
     aboutButton.addEventListener('click', () => this.openAbout());
     folderButton.addEventListener('click', () => folderInput.click());
     folderInput.addEventListener('change', () => {
-      const picked = filesFromPicker(folderInput.files);
+      this.queueLoad(filesFromPicker(folderInput.files));
       folderInput.value = ''; // the same folder picked again is a change too
-      this.load(picked).catch((error) => this.showNote(`Loading failed: ${error.message}`));
     });
     dropZone.addEventListener('dragover', (event) => {
       event.preventDefault();
@@ -219,8 +229,7 @@ class Demo {
     dropZone.addEventListener('drop', (event) => {
       event.preventDefault();
       dropZone.classList.remove('dragging');
-      filesFromDrop(event.dataTransfer).then((picked) => this.load(picked))
-        .catch((error) => this.showNote(`Loading failed: ${error.message}`));
+      this.queueLoad(filesFromDrop(event.dataTransfer));
     });
     badge.addEventListener('click', () => this.setPanelOpen(true));
     document.getElementById('problems-close').addEventListener('click', () => this.setPanelOpen(false));
