@@ -27,7 +27,7 @@ public:
     int exec();
 
     // Not owned; must outlive the loop's run. Null: no log.
-    void setStateLog(StateLog* log) { state_log_ = log; }
+    void set_state_log(StateLog* log) { state_log_ = log; }
 
     MainWindow& window() { return window_; }
     FrameLoop& loop() { return loop_; }

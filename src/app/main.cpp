@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     walkers::DemoOptions options = line.options;
     options.remember_settings = true;
     walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), options);
-    demo.setStateLog(state_log.get());
+    demo.set_state_log(state_log.get());
     const auto start = walkers::steady_now();
     int exit_code = demo.exec();
     if (state_log && !state_log->close()) {

@@ -323,7 +323,7 @@ void LiveTest::stateLinesRestartAtOneAndALoadWhilePausedShowsFrameOne() {
     SceneLog log;
     DemoApp demo(walkers::testing::counting_scene(log),
                  DemoOptions{.unlimited_frame_rate = true, .frame_limit = 0});
-    demo.setStateLog(&state);
+    demo.set_state_log(&state);
     QTimer::singleShot(20000, &demo.loop(), [&demo] { demo.loop().quit(99); });
     // Between frames, as the watcher's and the menus' reloads come.
     MainWindow& window = demo.window();
