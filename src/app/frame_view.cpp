@@ -1,4 +1,4 @@
-// frame_view.cpp - paints the frame, the floor around it and the overlays.
+// frame_view.cpp - paints the frame, the margins around it and the overlays.
 #include "app/frame_view.h"
 
 #include <QMouseEvent>
@@ -18,6 +18,8 @@ constexpr int OVERLAY_MARGIN = 8;
 constexpr int OVERLAY_PADDING = 6;
 constexpr int NOTICE_MAX_WIDTH = 460;
 const QColor OVERLAY_BACKGROUND(0, 0, 0, 190);
+// web/page.css's body background, #1c1c1c.
+constexpr int MARGIN_GREY = 0x1c;
 
 QRectF logical_rect(const QRect& device, double ratio) {
     return {device.x() / ratio, device.y() / ratio, device.width() / ratio,
@@ -47,6 +49,10 @@ QImage* painted_rgb32_image(QPainter& painter, QPoint& offset) {
 }
 
 } // namespace
+
+QColor margin_colour() {
+    return QColor(MARGIN_GREY, MARGIN_GREY, MARGIN_GREY);
+}
 
 FrameView::FrameView(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted by paintEvent, so Qt need not clear first.
@@ -151,7 +157,7 @@ void FrameView::paintEvent(QPaintEvent* event) {
     if (paused_) paintCornerLabel(painter, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
 }
 
-// True when the frame will paint every device pixel of the view, so the floor
+// True when the frame will paint every device pixel of the view, so the margins
 // would only be painted over. With a fractional ratio the view's last device
 // pixel may be only partly covered by its logical size: always fill then.
 bool FrameView::coversView(const FramePlacement& placed) const {
@@ -180,7 +186,7 @@ QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& expose
 
 void FrameView::paintFrame(QPainter& painter, const QPaintEvent& event) {
     const FramePlacement placed = placement();
-    if (!coversView(placed)) painter.fillRect(rect(), floor_colour()); // the margins
+    if (!coversView(placed)) painter.fillRect(rect(), margin_colour());
     painted_directly_ = false;
     if (!hasFrame() || placed.target.isEmpty()) return;
     if (paintFrameDirectly(painter, event, placed)) {

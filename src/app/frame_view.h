@@ -4,8 +4,10 @@
 // view's size, device pixel ratio and scale mode: at the start-up size that is
 // 1:1 filling the view; larger views get the largest whole factor that fits,
 // nearest-neighbour and centred. Everything around the frame (and the whole
-// view before the first frame or after the frame was dropped) is the floor's
-// colour. Over the picture, never into the frame, it draws a notice when one is
+// view before the first frame or after the frame was dropped) is margin_colour,
+// a dark grey well apart from the teal floor, so the picture reads as a framed
+// view and a walker at its edge is seen to leave it. Over the picture, never
+// into the frame, it draws a notice when one is
 // set (centred), the measured frame rate when that is shown (top right) and
 // "Paused" while the scene is paused (top left).
 //
@@ -32,6 +34,9 @@
 
 namespace walkers {
 
+// The colour around the picture: the browser page's dark surround.
+QColor margin_colour();
+
 class FrameView : public QWidget {
     Q_OBJECT
 
@@ -45,7 +50,7 @@ public:
     // The words on show changed inside `changed` (in frame pixels): repaints
     // at once only the part of the view that shows it.
     void showFrameChange(const QRect& changed);
-    // Forgets the frame and paints the floor.
+    // Forgets the frame and paints only the margin colour.
     void dropFrame();
     bool hasFrame() const { return !words_.empty(); }
     // The frame on show, widened to Format_RGB32; null when there is none.

@@ -11,12 +11,14 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QWindow>
 
 #include "app/about_dialog.h"
 #include "app/frame_image.h"
+#include "app/frame_layout.h"
 #include "app/frame_view.h"
 #include "app/startup_notice.h"
 #include "frontend/demo_window.h"
@@ -77,9 +79,15 @@ void MainWindow::resizeToOuterSize() {
            DEMO_WINDOW_OUTER_HEIGHT - frame.top() - frame.bottom());
 }
 
-void MainWindow::resizeToShowScale(int scale) {
+void MainWindow::resizeToShowScale(int asked) {
     const QSize around_view = size() - view_->size(); // the menu bar
-    resize(surface_size_ * scale + around_view);
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize decorations(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QScreen* on = screen();
+    start_scale_ = on ? fitting_scale(surface_size_, around_view + decorations,
+                                      on->availableGeometry().size(), asked)
+                      : asked;
+    resize(surface_size_ * start_scale_ + around_view);
 }
 
 void MainWindow::runFrame() {
@@ -244,7 +252,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!torn_down_) {
-        // After teardown there is no frame to show: the view paints the floor.
+        // After teardown there is no frame to show: the view paints its margins.
         host_.forget_frame();
         scene_.teardown();
         torn_down_ = true;

@@ -5,7 +5,9 @@
 // size of 520 x 508, the view below the menu bar is laid out, and scene.setup
 // runs with the view's size, all before the window is shown. When start-up
 // found nothing to show, the view carries a notice saying why. A start scale
-// above 1 then enlarges the window so the picture shows that many times its size.
+// above 1 then enlarges the window so the picture shows that many times its
+// size, or as many times as a window that fits the screen's available area
+// allows (startScale tells which).
 //
 // Menu actions carry their command numbers as data and object names:
 //   40001 Quit (Ctrl+Q)           40007 Save frame... (Ctrl+S)
@@ -65,6 +67,9 @@ public:
     void runFrame();
 
     bool onTop() const { return on_top_; }
+    // The factor the window opened the picture at: the start scale asked for,
+    // or less where the screen has no room for it.
+    int startScale() const { return start_scale_; }
     bool sceneTornDown() const { return torn_down_; }
     FrameView* view() const { return view_; }
     ViewHost& host() { return host_; }
@@ -91,7 +96,7 @@ protected:
 
 private:
     void resizeToOuterSize();
-    void resizeToShowScale(int scale);
+    void resizeToShowScale(int asked);
     void createDemoMenu(const DemoOptions& options);
     void createViewMenu();
     QAction* addCommand(QMenu* menu, const QString& text, Command command,
@@ -108,6 +113,7 @@ private:
     QSize surface_size_;
     SavePathPrompt ask_save_path_;
     QString save_folder_;
+    int start_scale_ = 1;
     bool on_top_ = false;
     bool torn_down_ = false;
 };
