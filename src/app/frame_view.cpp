@@ -5,6 +5,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QTextOption>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -54,9 +55,15 @@ QColor margin_colour() {
     return QColor(MARGIN_GREY, MARGIN_GREY, MARGIN_GREY);
 }
 
-FrameView::FrameView(QWidget* parent) : QWidget(parent) {
+FrameView::FrameView(QWidget* parent) : QWidget(parent), message_timer_(new QTimer(this)) {
     // Every pixel is painted by paintEvent, so Qt need not clear first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    message_timer_->setSingleShot(true);
+    message_timer_->setInterval(MESSAGE_MILLISECONDS);
+    connect(message_timer_, &QTimer::timeout, this, [this] {
+        message_.clear();
+        update();
+    });
 }
 
 void FrameView::showFrame(std::span<const uint16_t> words, QSize size) {
@@ -134,6 +141,12 @@ void FrameView::setPaused(bool paused) {
     update();
 }
 
+void FrameView::showMessage(const QString& text) {
+    message_ = text;
+    message_timer_->start();
+    update();
+}
+
 // The view's logical pixels that show the frame's pixels `in_frame`, rounded
 // outwards; all of the view when the frame is shrunk (filtered) to fit.
 QRect FrameView::viewRect(const QRect& in_frame) const {
@@ -155,6 +168,11 @@ void FrameView::paintEvent(QPaintEvent* event) {
         if (event->rect().contains(rect())) frame_rate_painted_ = frame_rate_;
     }
     if (paused_) paintCornerLabel(painter, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
+    if (!message_.isEmpty()) {
+        const int room = width() - 2 * (OVERLAY_MARGIN + OVERLAY_PADDING);
+        paintCornerLabel(painter, painter.fontMetrics().elidedText(message_, Qt::ElideMiddle, room),
+                         Qt::AlignBottom | Qt::AlignLeft);
+    }
 }
 
 // True when the frame will paint every device pixel of the view, so the margins
@@ -243,8 +261,12 @@ void FrameView::paintNotice(QPainter& painter) {
 void FrameView::paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner) {
     QRect box = painter.fontMetrics().boundingRect(text).adjusted(
         -OVERLAY_PADDING, -OVERLAY_PADDING / 2, OVERLAY_PADDING, OVERLAY_PADDING / 2);
-    const QRect area = rect().adjusted(OVERLAY_MARGIN, OVERLAY_MARGIN, -OVERLAY_MARGIN, 0);
-    box.moveTop(area.top());
+    const QRect area =
+        rect().adjusted(OVERLAY_MARGIN, OVERLAY_MARGIN, -OVERLAY_MARGIN, -OVERLAY_MARGIN);
+    if (corner & Qt::AlignBottom)
+        box.moveBottom(area.bottom());
+    else
+        box.moveTop(area.top());
     if (corner & Qt::AlignRight)
         box.moveRight(area.right());
     else

@@ -75,10 +75,13 @@ public:
     ViewHost& host() { return host_; }
     QAction* command(Command command) const;
 
-    // Save frame... writes the frame on screen as a PNG of the surface's size
-    // and colours, to the path the prompt returns (a file dialog unless replaced).
-    // It proposes this path: the last folder saved to (else the user's pictures
-    // or home folder) and a name with the frame number.
+    // Save frame... writes the frame on screen at the surface's size and in its
+    // colours to the path the prompt returns (a file dialog unless replaced), in
+    // the format the name's suffix names (PNG, BMP, JPEG, ...: what Qt's image
+    // writers take; another name gets ".png" added). The view confirms a save
+    // for a few seconds over the picture; a failed one gets a warning box with
+    // the reason. It proposes this path: the last folder saved to (else the
+    // user's pictures or home folder) and a name with the frame number.
     QString suggestedFramePath() const;
     void setSavePathPrompt(SavePathPrompt prompt) { ask_save_path_ = std::move(prompt); }
 

@@ -3,9 +3,11 @@
 // start-up finds nothing to show (with the real scene on made-up folders). The frame loop is not
 // running here; quit requests are observed as signals.
 #include <QAction>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,11 +36,12 @@ QAction* command_action(MainWindow& window, int command) {
 }
 
 // Runs `inside` once the modal dialog that `open` starts is up.
+template <typename Dialog = AboutDialog>
 void with_modal_dialog(const std::function<void()>& open,
-                       const std::function<void(AboutDialog*)>& inside) {
+                       const std::type_identity_t<std::function<void(Dialog*)>>& inside) {
     QTimer::singleShot(0, [inside] {
-        auto* dialog = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "no modal About box is open");
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "no modal dialog of the expected kind is open");
         inside(dialog);
         if (dialog->isVisible()) dialog->reject(); // a failed check must not hang the test
     });
@@ -258,6 +261,8 @@ void MainWindowTest::aboutBoxIsModalAndClosesWithItsButton() {
                           auto* text = dialog->findChild<QLabel*>(QStringLiteral("aboutText"));
                           QVERIFY(text);
                           QVERIFY(text->text().contains(QStringLiteral("Frames drawn so far: 7")));
+                          QVERIFY(text->text().contains(
+                              QRegularExpression("<b>walkers [0-9]+\\.[0-9]+")));
                           QVERIFY(text->text().contains(QStringLiteral("Left click")));
                           auto* close = dialog->findChild<QPushButton*>(QStringLiteral("1000"));
                           QVERIFY(close);
@@ -316,28 +321,68 @@ void MainWindowTest::standardKeysReachTheirCommands() {
 }
 
 void MainWindowTest::saveFrameWritesThePictureWhereThePromptSays() {
+    struct Case {
+        const char* typed;   // the name given in the prompt
+        const char* written; // the file then written, or null when the save fails
+        const char* format;  // what Qt reads back from it
+        bool exact;          // lossless: every pixel as on screen
+    };
+    const Case cases[] = {
+        {"frame.png", "frame.png", "png", true},
+        {"frame.BMP", "frame.BMP", "bmp", true},
+        {"frame.jpg", "frame.jpg", "jpeg", false},
+        {"frame", "frame.png", "png", true},
+        {"frame.walkers", "frame.walkers.png", "png", true},
+        {"no-such-folder/frame.png", nullptr, nullptr, false},
+    };
+    QTemporaryDir dir;
     SceneLog log;
     MainWindow window(walkers::testing::counting_scene(log));
-    QTemporaryDir dir;
-    const QString path = dir.filePath("frame.png");
     QString suggested;
+    QString typed;
     window.setSavePathPrompt([&](const QString& offered) {
         suggested = offered;
-        return path;
+        return dir.filePath(typed);
     });
     window.show();
     for (int i = 0; i < 4; ++i)
         window.runFrame();
-    window.command(CMD_SAVE_FRAME)->trigger();
-
-    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
-    const QImage saved(path);
     const int w = log.setup_size.width, h = log.setup_size.height;
-    QCOMPARE(saved.size(), QSize(w, h)); // the surface's size, whatever the view's
-    QCOMPARE(saved.pixelColor(0, 0), QColor(255, 0, 0));
-    QCOMPARE(saved.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
-    // The next proposal is in the folder saved to.
-    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(), QFileInfo(path).absolutePath());
+    for (const Case& c : cases) {
+        typed = QString::fromLatin1(c.typed);
+        const QString label = typed;
+        window.view()->showMessage({});
+        QString warning;
+        const auto save = [&] { window.command(CMD_SAVE_FRAME)->trigger(); };
+        if (c.written == nullptr) {
+            with_modal_dialog<QMessageBox>(save, [&](QMessageBox* box) {
+                warning = box->text();
+                box->accept();
+            });
+            // The reason, not only the path.
+            QVERIFY2(warning.contains(dir.filePath(typed)) &&
+                         warning.contains("No such file or directory"),
+                     qPrintable(warning));
+            QVERIFY2(window.view()->message().isEmpty(), qPrintable(label));
+            continue;
+        }
+        save();
+        const QString path = dir.filePath(QString::fromLatin1(c.written));
+        QCOMPARE(QImageReader::imageFormat(path), QByteArray(c.format));
+        const QImage saved(path);
+        QCOMPARE(saved.size(), QSize(w, h)); // the surface's size, whatever the view's
+        if (c.exact) {
+            QCOMPARE(saved.pixelColor(0, 0), QColor(255, 0, 0));
+            QCOMPARE(saved.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
+        }
+        // Confirmed over the picture, not in it.
+        QVERIFY2(window.view()->message().contains(QDir::toNativeSeparators(path)),
+                 qPrintable(window.view()->message()));
+        QCOMPARE(window.view()->frame().pixelColor(0, 0), QColor(255, 0, 0));
+    }
+    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
+    // The next proposal is in the folder last saved to (a failed save is not one).
+    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(), QDir(dir.path()).absolutePath());
 }
 
 void MainWindowTest::startScaleEnlargesTheWindowNotTheSurface() {
