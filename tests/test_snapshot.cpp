@@ -249,20 +249,11 @@ TEST_F(SnapshotRun, HelpPrintsUsage) {
 }
 
 TEST_F(SnapshotRun, BadArgumentsExitTwoWithOneLine) {
-    const char* cases[] = {"--bogus",
-                           "--size",
-                           "--size 0x10",
-                           "--size 10x-3",
-                           "--size 4097x10",
-                           "--size 10x4097",
-                           "--size abc",
-                           "--size 10x",
-                           "--frames -1",
-                           "--frames x",
-                           "--frames 3x",
-                           "--click 0",
-                           "--click",
-                           "--frames 0 --state -"};
+    const char* cases[] = {
+        "--bogus",        "--size",     "--size 0x10", "--size 10x-3",         "--size 4097x10",
+        "--size 10x4097", "--size abc", "--size 10x",  "--frames -1",          "--frames x",
+        "--frames 3x",    "--click 0",  "--click",     "--frames 0 --state -",
+    };
     for (const char* args : cases) {
         SCOPED_TRACE(args);
         EXPECT_EQ(run(data_arg() + args), 2);
@@ -283,8 +274,8 @@ TEST_F(SnapshotWithoutModel, MissingAssetsAreReportedAndNothingIsWritten) {
     ASSERT_GE(err.size(), 2u); // the loaders name what they could not read, then the refusal
     EXPECT_NE(err.front().find("mdt.txt: error: cannot read this file"), std::string::npos)
         << err.front();
-    EXPECT_EQ(err.back().rfind("walkers-snapshot: no walker loads from '" + assets_->dir() + "'", 0),
-              0u)
+    EXPECT_EQ(
+        err.back().rfind("walkers-snapshot: no walker loads from '" + assets_->dir() + "'", 0), 0u)
         << err.back();
     EXPECT_FALSE(std::filesystem::exists(out() / "st.jsonl"));
     EXPECT_FALSE(std::filesystem::exists(out() / "pic.bmp"));

@@ -32,10 +32,10 @@ struct ToolCase {
                       // {empty}: an empty folder; {noend}: {data} without the
                       // END after SEC_M_HEAD:'s record
     int status;
-    const char* phrase;             // on a line of standard error
-    const char* env = "";           // set or unset for the run, as env(1) takes it
-    const char* not_written = "";   // a file in {out} the run must not leave
-    bool phrase_on_stdout = false;  // --help and the like answer on standard output
+    const char* phrase;            // on a line of standard error
+    const char* env = "";          // set or unset for the run, as env(1) takes it
+    const char* not_written = "";  // a file in {out} the run must not leave
+    bool phrase_on_stdout = false; // --help and the like answer on standard output
 };
 
 const std::vector<ToolCase>& tool_cases() {
@@ -52,14 +52,13 @@ const std::vector<ToolCase>& tool_cases() {
         {"walkers: no frames", WALKERS, "--frames 0", 2,
          "walkers: --frames '0' is not a number of frames >= 1; see --help"},
         {"walkers: --help gives the ranges", WALKERS, "--help", 0, "(1 to 8;", "", "", true},
-        {"walkers: --help points to the keys", WALKERS, "--help", 0,
-         "Escape or Ctrl+Q quits", "", "", true},
+        {"walkers: --help points to the keys", WALKERS, "--help", 0, "Escape or Ctrl+Q quits", "",
+         "", true},
         {"walkers: a Wayland display Qt cannot open, and no X display", WALKERS, "", 1,
          "walkers: no display to open the window on (Qt could open none",
          "-u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=walkers-test-no-such-display"},
-        {"walkers: --scale larger than the screen", WALKERS,
-         "--data {data} --frames 1 --scale 8", 0,
-         "walkers: --scale 8 does not fit the screen; the picture opens at 1x",
+        {"walkers: --scale larger than the screen", WALKERS, "--data {data} --frames 1 --scale 8",
+         0, "walkers: --scale 8 does not fit the screen; the picture opens at 1x",
          // One 800 x 600 screen; Qt keeps a few allocations until exit.
          "QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=" WALKERS_LSAN_SUPPRESSIONS},
         // walkers-snapshot
@@ -75,8 +74,8 @@ const std::vector<ToolCase>& tool_cases() {
          "written",
          "", "x.bmp"},
         {"snapshot: a folder no walker loads from", WALKERS_SNAPSHOT_EXE,
-         "--data {empty} --bmp {out}/x.bmp --state {out}/x.jsonl", 1, "no walker loads from '",
-         "", "x.jsonl"},
+         "--data {empty} --bmp {out}/x.bmp --state {out}/x.jsonl", 1, "no walker loads from '", "",
+         "x.jsonl"},
         {"snapshot: a folder whose walkers draw nothing", WALKERS_SNAPSHOT_EXE,
          "--data {noend} --bmp {out}/x.bmp", 1, "have no faces to draw", "", "x.bmp"},
         {"snapshot: a click after the last frame", WALKERS_SNAPSHOT_EXE,
@@ -101,9 +100,8 @@ const std::vector<ToolCase>& tool_cases() {
          "walkers-assetgen: unknown option '--bogus'; see --help", "", "gen"},
         {"assetgen: no folder", WALKERS_ASSETGEN_EXE, "", 2,
          "walkers-assetgen: no output folder given; see --help"},
-        {"assetgen: a walker count that is not one", WALKERS_ASSETGEN_EXE,
-         "--walkers 3x {out}/gen", 2,
-         "walkers-assetgen: --walkers '3x' is not a number of walkers >= 1; see --help", "",
+        {"assetgen: a walker count that is not one", WALKERS_ASSETGEN_EXE, "--walkers 3x {out}/gen",
+         2, "walkers-assetgen: --walkers '3x' is not a number of walkers >= 1; see --help", "",
          "gen"},
         {"assetgen: a folder that cannot be made", WALKERS_ASSETGEN_EXE, "/dev/null/gen", 1,
          "walkers-assetgen: cannot make the folder '/dev/null/gen': Not a directory"},
@@ -169,9 +167,8 @@ TEST_F(ToolUsage, EachBadUseAndFailureGetsItsStatusAndItsLine) {
         if (c.program == nullptr) continue; // walkers is not built here
         const fs::path out = scratch_->path() / ("out" + std::to_string(row++));
         fs::create_directories(out);
-        const std::string command = "cd '" + out.string() + "' && env " + c.env + " '" +
-                                    c.program + "' " + arguments(c, out) +
-                                    " >stdout.txt 2>stderr.txt";
+        const std::string command = "cd '" + out.string() + "' && env " + c.env + " '" + c.program +
+                                    "' " + arguments(c, out) + " >stdout.txt 2>stderr.txt";
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status)) << command;
         EXPECT_EQ(WEXITSTATUS(status), c.status) << command;

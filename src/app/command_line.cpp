@@ -58,8 +58,8 @@ QString typed_option(const QStringList& arguments, const QString& name) {
         if (argument == QStringLiteral("--")) break;
         const QString typed = argument.section('=', 0, 0);
         if (typed == QStringLiteral("--") + name) return typed;
-        if (name.size() == 1 && !typed.startsWith(QStringLiteral("--")) &&
-            typed.startsWith('-') && typed.contains(name))
+        if (name.size() == 1 && !typed.startsWith(QStringLiteral("--")) && typed.startsWith('-') &&
+            typed.contains(name))
             return typed;
     }
     return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;

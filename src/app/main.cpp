@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
 
     walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);
     if (const int shown = demo.window().startScale(); shown < line.options.start_scale)
-        std::fprintf(stderr, "walkers: --scale %d does not fit the screen; the picture opens at %dx\n",
+        std::fprintf(stderr,
+                     "walkers: --scale %d does not fit the screen; the picture opens at %dx\n",
                      line.options.start_scale, shown);
     const auto start = walkers::steady_now();
     const int exit_code = demo.exec();

@@ -37,8 +37,9 @@ QString writable_image_patterns() {
 }
 
 QString ask_with_file_dialog(QWidget* parent, const QString& suggested) {
-    QFileDialog dialog(parent, QObject::tr("Save frame"), suggested,
-                       QObject::tr("PNG images (*.png);;Images (%1)").arg(writable_image_patterns()));
+    QFileDialog dialog(
+        parent, QObject::tr("Save frame"), suggested,
+        QObject::tr("PNG images (*.png);;Images (%1)").arg(writable_image_patterns()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();

@@ -9,12 +9,13 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <filesystem>
 
 #include "app/about_dialog.h"
 #include "app/frame_image.h"
@@ -67,6 +68,7 @@ private slots:
     void startScaleEnlargesTheWindowNotTheSurface();
     void noticeNamesTheFoldersTriedWhenNoneHoldsTheAssets();
     void noticeNamesTheUnreadableFilesWhenNoWalkerLoads();
+    void noticeComesWheneverTheLoadedWalkersDrawNothing();
 };
 
 void MainWindowTest::titleSizeAndNames() {
@@ -253,22 +255,22 @@ void MainWindowTest::aboutBoxIsModalAndClosesWithItsButton() {
     QSignalSpy quits(&window, &MainWindow::quitRequested);
     bool inspected = false;
 
-    with_modal_dialog([&] { command_action(window, 40002)->trigger(); },
-                      [&](AboutDialog* dialog) {
-                          QCOMPARE(dialog->objectName(), QStringLiteral("102"));
-                          QVERIFY(dialog->isModal());
-                          QCOMPARE(dialog->parentWidget(), &window);
-                          auto* text = dialog->findChild<QLabel*>(QStringLiteral("aboutText"));
-                          QVERIFY(text);
-                          QVERIFY(text->text().contains(QStringLiteral("Frames drawn so far: 7")));
-                          QVERIFY(text->text().contains(
-                              QRegularExpression("<b>walkers [0-9]+\\.[0-9]+")));
-                          QVERIFY(text->text().contains(QStringLiteral("Left click")));
-                          auto* close = dialog->findChild<QPushButton*>(QStringLiteral("1000"));
-                          QVERIFY(close);
-                          inspected = true;
-                          QTest::mouseClick(close, Qt::LeftButton);
-                      });
+    with_modal_dialog(
+        [&] { command_action(window, 40002)->trigger(); },
+        [&](AboutDialog* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("102"));
+            QVERIFY(dialog->isModal());
+            QCOMPARE(dialog->parentWidget(), &window);
+            auto* text = dialog->findChild<QLabel*>(QStringLiteral("aboutText"));
+            QVERIFY(text);
+            QVERIFY(text->text().contains(QStringLiteral("Frames drawn so far: 7")));
+            QVERIFY(text->text().contains(QRegularExpression("<b>walkers [0-9]+\\.[0-9]+")));
+            QVERIFY(text->text().contains(QStringLiteral("Left click")));
+            auto* close = dialog->findChild<QPushButton*>(QStringLiteral("1000"));
+            QVERIFY(close);
+            inspected = true;
+            QTest::mouseClick(close, Qt::LeftButton);
+        });
 
     QVERIFY(inspected);
     QVERIFY(!QApplication::activeModalWidget());
@@ -382,7 +384,8 @@ void MainWindowTest::saveFrameWritesThePictureWhereThePromptSays() {
     }
     QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
     // The next proposal is in the folder last saved to (a failed save is not one).
-    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(), QDir(dir.path()).absolutePath());
+    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(),
+             QDir(dir.path()).absolutePath());
 }
 
 void MainWindowTest::startScaleEnlargesTheWindowNotTheSurface() {
@@ -438,6 +441,48 @@ void MainWindowTest::noticeNamesTheUnreadableFilesWhenNoWalkerLoads() {
     MainWindow missing(real_scene_calls(given_data_dir(dir.filePath("absent").toStdString())));
     QVERIFY(missing.view()->notice().contains("cannot be opened"));
     missing.close();
+}
+
+void MainWindowTest::noticeComesWheneverTheLoadedWalkersDrawNothing() {
+    // The generated folder with the END after SEC_M_HEAD:'s record deleted:
+    // every walker loads, with a model of no parts.
+    const QString generated = qEnvironmentVariable("WALKERS_DATA_DIR");
+    if (generated.isEmpty()) QSKIP("WALKERS_DATA_DIR is not set");
+    QTemporaryDir dir;
+    const std::filesystem::path folder = std::filesystem::path(dir.path().toStdString()) / "data";
+    std::filesystem::copy(generated.toStdString(), folder,
+                          std::filesystem::copy_options::recursive);
+    QFile model(QString::fromStdString((folder / "mdt.txt").string()));
+    QVERIFY(model.open(QIODevice::ReadOnly));
+    QByteArray text = model.readAll();
+    model.close();
+    const qsizetype end = text.indexOf("\nEND\n", text.indexOf("SEC_M_HEAD:"));
+    QVERIFY(end > 0);
+    text.remove(end, 4);
+    QVERIFY(model.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    model.write(text);
+    model.close();
+
+    const QDir saved = QDir::current();
+    struct Case {
+        std::filesystem::path folder;
+        const char* phrase; // null: no notice
+    };
+    const Case cases[] = {{folder, "Nothing to show: the 9 walkers loaded from"},
+                          {generated.toStdString(), nullptr}};
+    for (const Case& c : cases) {
+        MainWindow window(real_scene_calls(given_data_dir(c.folder)));
+        const QString notice = window.view()->notice();
+        if (c.phrase == nullptr) {
+            QVERIFY2(notice.isEmpty(), qPrintable(notice));
+        } else {
+            QVERIFY2(notice.contains(c.phrase) && notice.contains("have no face to draw") &&
+                         notice.contains(QString::fromStdString(c.folder.string())),
+                     qPrintable(notice));
+        }
+        window.close();
+        QDir::setCurrent(saved.path());
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

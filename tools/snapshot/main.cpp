@@ -162,8 +162,8 @@ std::string nothing_to_draw(const std::filesystem::path& folder) {
         return "the asset folder '" + folder.string() + "' " +
                (std::filesystem::exists(folder, error) ? "is not a folder" : "does not exist");
     const LoadedWalkers counts = count_loaded_walkers();
-    const std::string explained = " (the lines above say why; walkers-check '" +
-                                  folder.string() + "' explains the folder)";
+    const std::string explained =
+        " (the lines above say why; walkers-check '" + folder.string() + "' explains the folder)";
     if (counts.loaded == 0) return "no walker loads from '" + folder.string() + "'" + explained;
     if (counts.drawing == 0)
         return "the walkers loaded from '" + folder.string() + "' have no faces to draw" +
