@@ -440,6 +440,36 @@ TEST_F(CheckTool, ProblemsPointWhereTheAuthorMustEditInFileOrder) {
     }
 }
 
+// docs/assets.md's hand-written folder, run as printed there: it loads and
+// checks clean, so the page cannot drift from what the loaders take.
+TEST_F(CheckTool, TheHandWrittenFolderOfTheAssetsPageChecksClean) {
+    if (std::system("python3 -c '' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+    const std::string page = read_text(fs::path(WALKERS_SOURCE_DIR) / "docs" / "assets.md");
+    const auto marker = page.find("<!-- tests/test_check.cpp runs the block below");
+    ASSERT_NE(marker, std::string::npos);
+    const auto begin = page.find("```sh\n", marker);
+    ASSERT_NE(begin, std::string::npos);
+    const auto end = page.find("\n```\n", begin);
+    ASSERT_NE(end, std::string::npos);
+
+    const ScratchDir work("handmade");
+    fs::create_directories(work.path() / "build" / "bin");
+    fs::create_directory_symlink(fs::absolute(generated_folder()),
+                                 work.path() / "build" / "bin" / "data");
+    testing::write_text(work.path() / "block.sh", page.substr(begin + 6, end + 1 - (begin + 6)));
+    ASSERT_EQ(std::system(("cd '" + work.dir() + "' && bash -e block.sh").c_str()), 0);
+
+    const fs::path folder = work.path() / "mywalker";
+    const ToolRun run = run_check("'" + folder.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.out;
+    for (const std::string& expected :
+         {folder.string() + ": 0 errors, 0 warnings\n",
+          std::string(": 1 part of the 1 its head gives, 8 vertices, hierarchy 1 level deep; 9 of "
+                      "9 walkers loaded\n"),
+          std::string(": 1 key, 1 pose of 1 part; plays 1 key in a loop\n")})
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+}
+
 TEST_F(CheckTool, GeneratedFolderChecksClean) {
     const ToolRun run = run_check("'" + generated_folder().string() + "'");
     EXPECT_EQ(run.status, 0);
