@@ -310,21 +310,19 @@ const std::vector<PositionCase>& position_cases() {
          [](const fs::path& dir) -> std::vector<Expected> {
              replace_in(dir / "mdt.txt", "0 0 0 0   1 1 1 0\nEND\n", "0 0 0 0   1 1 1 0\n");
              const fs::path m = dir / "mdt.txt";
-             const auto line = [&](const char* text) {
-                 return ":" + std::to_string(line_of(m, text));
-             };
-             return {{"mdt.txt", line("  13   0 100 500"), "error",
+             const auto line = [&](const char* text) { return std::to_string(line_of(m, text)); };
+             return {{"mdt.txt", ":" + line("  13   0 100 500"), "error",
                       "section SEC_M_HEAD: its closing token (END) is missing after its last "
                       "record, which ends on this line: 'SEC_M_OBJ:' on line " +
-                          line("SEC_M_OBJ:").substr(1) +
+                          line("SEC_M_OBJ:") +
                           " was taken for its closing token, so section SEC_M_OBJ: is lost and "
                           "lines " +
-                          line("SEC_M_OBJ:").substr(1) + " to " +
+                          line("SEC_M_OBJ:") + " to " +
                           std::to_string(line_of(m, "SEC_M_BORN:") - 1) +
                           " are read as the sections '13', 'head.msh', 'arm_lower_r.msh' and "
                           "'leg_upper_r.msh'; from SEC_M_BORN: on line " +
-                          line("SEC_M_BORN:").substr(1) + " on, sections are read as written"},
-                     {"mdt.txt", line("SEC_M_BORN:"), "warning", "13 records for 0 parts"},
+                          line("SEC_M_BORN:") + " on, sections are read as written"},
+                     {"mdt.txt", ":" + line("SEC_M_BORN:"), "warning", "13 records for 0 parts"},
                      {"mdt.txt", "", "error", "no SEC_M_OBJ: section after SEC_M_HEAD:"},
                      {"mdt.txt", "", "error", "the 9 walkers loaded have no face to draw"},
                      {"an.txt", "", "warning", "the model it drives has 0"}};
