@@ -1,4 +1,4 @@
-// problems_overlay.cpp - the badge, the panel and the note over the view.
+// problems_overlay.cpp - the badge and the panel over the view.
 #include "app/problems_overlay.h"
 
 #include <QClipboard>
@@ -24,7 +24,7 @@ const QString BADGE_STYLE =
     QStringLiteral("QPushButton { color: white; background: %1; border: none; padding: 3px 8px; }");
 const QString ERROR_COLOUR = QStringLiteral("#b3261e");
 const QString WARNING_COLOUR = QStringLiteral("#8a6a00");
-const QString DARK_STYLE = QStringLiteral("background: #202020; color: #f0f0f0;");
+const QString PANEL_STYLE = QStringLiteral("background: #202020; color: #f0f0f0;");
 
 QPushButton* panel_button(const QString& text, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -37,8 +37,7 @@ QPushButton* panel_button(const QString& text, const QString& name, QWidget* par
 
 ProblemsOverlay::ProblemsOverlay(QWidget* view)
     : QObject(view), view_(view), badge_(new QPushButton(view)), panel_(new QFrame(view)),
-      panel_title_(new QLabel(panel_)), lines_(new QPlainTextEdit(panel_)),
-      note_(new QLabel(view)) {
+      panel_title_(new QLabel(panel_)), lines_(new QPlainTextEdit(panel_)) {
     badge_->setObjectName(QStringLiteral("problemsBadge"));
     badge_->setFocusPolicy(Qt::NoFocus);
     badge_->setCursor(Qt::PointingHandCursor);
@@ -47,21 +46,13 @@ ProblemsOverlay::ProblemsOverlay(QWidget* view)
     connect(badge_, &QPushButton::clicked, this, [this] { setPanelOpen(true); });
 
     buildPanel();
-
-    note_->setObjectName(QStringLiteral("note"));
-    note_->setAutoFillBackground(true);
-    note_->setStyleSheet(DARK_STYLE + QStringLiteral("padding: 4px 8px;"));
-    note_->hide();
-    note_timer_.setSingleShot(true);
-    connect(&note_timer_, &QTimer::timeout, note_, &QWidget::hide);
-
     view_->installEventFilter(this);
 }
 
 void ProblemsOverlay::buildPanel() {
     panel_->setObjectName(QStringLiteral("problemsPanel"));
     panel_->setAutoFillBackground(true);
-    panel_->setStyleSheet(QStringLiteral("QFrame#problemsPanel { ") + DARK_STYLE +
+    panel_->setStyleSheet(QStringLiteral("QFrame#problemsPanel { ") + PANEL_STYLE +
                           QStringLiteral(" border: 1px solid #606060; }"));
     panel_title_->setStyleSheet(QStringLiteral("color: #f0f0f0;"));
     panel_title_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -103,15 +94,6 @@ void ProblemsOverlay::showProblems(const StartupReport& report) {
     place();
 }
 
-void ProblemsOverlay::showNote(const QString& text) {
-    note_->setText(text);
-    note_->adjustSize();
-    note_->show();
-    note_->raise();
-    place();
-    note_timer_.start(NOTE_TIME);
-}
-
 void ProblemsOverlay::setPanelOpen(bool open) {
     const bool any = !lines_->document()->isEmpty();
     panel_->setVisible(open && any);
@@ -143,14 +125,6 @@ QStringList ProblemsOverlay::panelLines() const {
     return text.isEmpty() ? QStringList() : text.split('\n');
 }
 
-bool ProblemsOverlay::noteShown() const {
-    return note_->isVisibleTo(view_);
-}
-
-QString ProblemsOverlay::noteText() const {
-    return note_->text();
-}
-
 bool ProblemsOverlay::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_ && event->type() == QEvent::Resize) place();
     return QObject::eventFilter(watched, event);
@@ -158,11 +132,9 @@ bool ProblemsOverlay::eventFilter(QObject* watched, QEvent* event) {
 
 void ProblemsOverlay::place() {
     const QRect area = view_->rect().adjusted(MARGIN, MARGIN, -MARGIN, -MARGIN);
-    badge_->move(area.left(), area.bottom() + 1 - badge_->height());
+    badge_->move(area.right() + 1 - badge_->width(), area.bottom() + 1 - badge_->height());
     const int height = std::min(area.height(), std::max(PANEL_MIN_HEIGHT, view_->height() * 2 / 5));
     panel_->setGeometry(area.left(), area.bottom() + 1 - height, area.width(), height);
-    note_->setMaximumWidth(area.width());
-    note_->move(area.center().x() - note_->width() / 2, area.top());
 }
 
 } // namespace walkers

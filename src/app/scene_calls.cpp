@@ -43,6 +43,7 @@ StartupReport scene_report(const LoadState& load) {
     for (const auto& folder : load.lookup.tried)
         report.folders_tried.push_back(folder.string());
     report.walkers_loaded = check.walkers_loaded;
+    report.walkers_drawing = check.walkers_drawing;
     report.unreadable_files = unreadable_files(check);
     report.folder = check.folder;
     report.problems = check::problem_lines(check);

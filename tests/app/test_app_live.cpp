@@ -260,8 +260,7 @@ void LiveTest::aDropOfNeitherFolderNorFileIsRefusedInOneLine() {
             data.setUrls(urls);
         drop(window, &data);
         QCOMPARE(log.setups, 1);
-        QVERIFY(window.problems()->noteShown());
-        const QString note = window.problems()->noteText();
+        const QString note = window.view()->message();
         QVERIFY2(note.startsWith("Not a folder or a file: ") && note.contains(named) &&
                      !note.contains('\n'),
                  qPrintable(note));

@@ -41,9 +41,14 @@ Run run_walkers(const QString& exe, const QProcessEnvironment& env, const QStrin
     return run;
 }
 
+// The offscreen platform, with the screen the test itself was given.
+QString offscreen() {
+    return qEnvironmentVariable("QT_QPA_PLATFORM", "offscreen");
+}
+
 QProcessEnvironment offscreen_bench(int frames) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", offscreen());
     env.insert("WALKERS_BENCH_FRAMES", QString::number(frames));
     return env;
 }
@@ -196,7 +201,7 @@ void ProgramTest::optionsRunTheWindow() {
     // Every running option at once, offscreen, from a folder without assets:
     // --data finds them, --frames ends the run and reports the rate.
     QProcessEnvironment env = without_display();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", offscreen());
     const QString data = QFileInfo(walkers_exe()).absolutePath() + "/data";
     const Run run = run_walkers(
         walkers_exe(), env, QDir::tempPath(),
@@ -271,8 +276,9 @@ void ProgramTest::missingDataIsReportedWithFullPaths() {
         QVERIFY2(line.startsWith(real + "/cwd/data/"), qPrintable(line));
         files_named << line.section(':', 0, 0).section('/', -1);
     }
-    QCOMPARE(files_named, QStringList({"ome16.bmp", "buki16.bmp", "ho16.bmp",
-                                       "mdt.txt"})); // the textures, the model
+    // The textures, the model, and the animation walkers-check names as well.
+    QCOMPARE(files_named,
+             QStringList({"ome16.bmp", "buki16.bmp", "ho16.bmp", "mdt.txt", "an.txt"}));
 }
 
 void ProgramTest::aFolderThatCannotBeReadIsNamedWithTheReason() {
