@@ -5,7 +5,7 @@
 #include "bytes.h"
 #include "scene/snapshot.h"
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 namespace {
 
 constexpr uint32_t FILE_HEADER_BYTES = 14;
@@ -97,4 +97,4 @@ std::vector<uint8_t> bmp4_file(const IndexedImage& image, const Palette16& palet
     return out.bytes();
 }
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers
