@@ -1,0 +1,95 @@
+// main.cpp - walkers-import: a model from the common 3D formats made into a
+// walkers data folder (import.h), or a picture into a texture (pictures.h).
+//
+// Prints what it made and the budget in walkers-check's own layout; a model it
+// cannot import is one line on standard error. Exit status: 0 done, 1 the
+// model (or picture) cannot be imported, 2 bad usage.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "folder.h"
+#include "import.h"
+#include "listing.h"
+#include "options.h"
+#include "pictures.h"
+#include "report_format.h"
+#include "walkers_version.h"
+
+namespace {
+
+using namespace walkers;
+using namespace walkers::import;
+
+constexpr int EXIT_DONE = 0;
+constexpr int EXIT_REFUSED = 1;
+constexpr int EXIT_BAD_USE = 2;
+
+int refuse(const std::string& what, const std::string& why) {
+    std::fprintf(stderr, "walkers-import: %s: %s\n", what.c_str(), why.c_str());
+    return EXIT_REFUSED;
+}
+
+int convert_texture(const CommandLine& c) {
+    std::string description;
+    const std::vector<uint8_t> bytes = convert_texture_file(c.model, description);
+    std::FILE* f = std::fopen(c.output.c_str(), "wb");
+    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0)
+        throw ImportError("cannot write " + c.output);
+    std::printf("%s: %s\n", c.output.c_str(), description.c_str());
+    return EXIT_DONE;
+}
+
+int list_model(const CommandLine& c) {
+    const SourceScene scene = read_model_file(c.model);
+    const ImportResult result = import_scene(scene, c.options);
+    std::printf("%s\n%s", c.model.c_str(), model_listing(scene, result).c_str());
+    return EXIT_DONE;
+}
+
+int import_folder(const CommandLine& c) {
+    const ImportResult result = import_model(c.model, c.options);
+    const check::CheckReport report = write_data_folder(result.files, c.output);
+    std::printf("walkers-import: %s -> %s\n%s%s", c.model.c_str(), c.output.c_str(),
+                notes_text(result.notes).c_str(), check::budget_table(report).c_str());
+    for (const Diagnostic& d : report.problems)
+        std::printf("  walkers-check: %s: %s\n",
+                    std::filesystem::path(d.file).filename().string().c_str(), d.message.c_str());
+    std::printf("%s: %zu files; walkers-check: %d errors, %d warnings\n", c.output.c_str(),
+                result.files.size(), report.count(Severity::error),
+                report.count(Severity::warning));
+    return EXIT_DONE;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const CommandLine c = parse_options(args);
+    if (!c.error.empty()) {
+        std::fprintf(stderr, "walkers-import: %s; see --help\n", c.error.c_str());
+        return EXIT_BAD_USE;
+    }
+    try {
+        switch (c.command) {
+        case Command::help:
+            std::fputs(import_usage().c_str(), stdout);
+            return EXIT_DONE;
+        case Command::version:
+            std::puts("walkers-import " WALKERS_VERSION);
+            return EXIT_DONE;
+        case Command::texture:
+            return convert_texture(c);
+        case Command::list:
+            return list_model(c);
+        case Command::import_model:
+            return import_folder(c);
+        }
+    } catch (const std::bad_alloc&) {
+        return refuse(c.model, "the file asks for more memory than any model needs");
+    } catch (const std::exception& e) {
+        return refuse(c.model, e.what());
+    }
+    return EXIT_DONE;
+}
