@@ -2,6 +2,7 @@
 #include "check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 #include <system_error>
 
@@ -222,6 +223,24 @@ void read_textures(CheckReport& report) {
     }
 }
 
+// A BMP the texture loader refuses or reads wrongly is what a paint program
+// writes more often than not: say how to make one it reads.
+void suggest_texture_command(CheckReport& report) {
+    for (Diagnostic& d : report.problems) {
+        const std::filesystem::path file(d.file);
+        std::string ext = file.extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const bool about_slots = d.message.find("slot") != std::string::npos &&
+                                 d.message.find("slot is kept") == std::string::npos;
+        if (d.severity != Severity::error || ext != ".bmp" || d.unreadable || about_slots ||
+            d.message.find("characters") != std::string::npos)
+            continue;
+        d.message += "; 'walkers-import --texture PICTURE " + file.filename().string() +
+                     "' writes one the loader reads";
+    }
+}
+
 void read_loaded_state(CheckReport& report) {
     report.model.file = full_path(MODEL_FILE).string();
     report.animation.file = full_path(ANIMATION_FILE).string();
@@ -260,6 +279,7 @@ CheckReport check_folder(const std::filesystem::path& folder) {
     }
     report.problems = log.diagnostics();
     report.problems_overflowed = log.overflowed();
+    suggest_texture_command(report);
     read_loaded_state(report);
     teardown_scene();
     std::filesystem::current_path(start, error);

@@ -3,7 +3,9 @@
 // check_folder loads the folder exactly as the demo's start-up does (setup_scene
 // on a headless surface of the demo's size, nine walkers), listening to the
 // loaders, then reads the loaded state back:
-// - every problem the loaders reported, each once, in the order met;
+// - every problem the loaders reported, each once, in the order met; a BMP
+//   the texture loader refuses or reads wrongly also names the command that
+//   converts a picture into one it reads (walkers-import --texture);
 // - problems only the loaded whole shows, added by the check itself: a budget
 //   the nine walkers break (an error) or hold above 90 % (a warning), a part
 //   hierarchy whose pushes or pops the matrix stack refuses (an error: the parts
