@@ -744,6 +744,16 @@ TEST_F(ImportTest, BrokenTruncatedAndGarbledModelsEndInOneLineNeverACrash) {
         }
         fs::remove_all(out);
     }
+    // Assimp's PLY reader loops on this broken header line: the watchdog ends it.
+    const fs::path hang =
+        write("hang.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                          "property float y\nproperty float z\nend_header" +
+                              std::string(90, '|') + "\n0 0 0\n1 0 0\n0 1 0\n");
+    const ToolRun stuck = run("env", "WALKERS_IMPORT_SECONDS=2 '" WALKERS_IMPORT_EXE "' " +
+                                         quoted(hang) + " " + quoted(scratch_.path() / "out"));
+    EXPECT_EQ(stuck.status, 1);
+    EXPECT_EQ(lines(stuck.err), 1) << stuck.err;
+    EXPECT_NE(stuck.err.find("hang.ply: not done after 2 s"), std::string::npos) << stuck.err;
 }
 
 struct RealModel {

@@ -4,7 +4,15 @@
 // Prints what it made and the budget in walkers-check's own layout; a model it
 // cannot import is one line on standard error. Exit status: 0 done, 1 the
 // model (or picture) cannot be imported, 2 bad usage.
+//
+// A watchdog gives the work WALKERS_IMPORT_SECONDS (default 120) seconds: the
+// readers of some formats can loop for ever on a broken file (Assimp 5.2's
+// PLY reader on a broken header line), and an import must end with its line.
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -25,6 +33,26 @@ using namespace walkers::import;
 constexpr int EXIT_DONE = 0;
 constexpr int EXIT_REFUSED = 1;
 constexpr int EXIT_BAD_USE = 2;
+constexpr unsigned DEFAULT_SECONDS = 120;
+
+// Written before the watchdog is armed: the handler may only write and exit.
+std::string give_up_line;
+
+extern "C" void give_up(int) {
+    const ssize_t ignored = write(STDERR_FILENO, give_up_line.data(), give_up_line.size());
+    (void)ignored;
+    _exit(EXIT_REFUSED);
+}
+
+void arm_watchdog(const std::string& what) {
+    unsigned seconds = DEFAULT_SECONDS;
+    if (const char* env = std::getenv("WALKERS_IMPORT_SECONDS"); env && std::atoi(env) > 0)
+        seconds = static_cast<unsigned>(std::atoi(env));
+    give_up_line = "walkers-import: " + what + ": not done after " + std::to_string(seconds) +
+                   " s; its reader is stuck on a broken file\n";
+    std::signal(SIGALRM, give_up);
+    alarm(seconds);
+}
 
 int refuse(const std::string& what, const std::string& why) {
     std::fprintf(stderr, "walkers-import: %s: %s\n", what.c_str(), why.c_str());
@@ -71,6 +99,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "walkers-import: %s; see --help\n", c.error.c_str());
         return EXIT_BAD_USE;
     }
+    if (c.command != Command::help && c.command != Command::version) arm_watchdog(c.model);
     try {
         switch (c.command) {
         case Command::help:
