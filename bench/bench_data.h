@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "scene/data_dir.h"
+#include "frontend/data_dir.h"
 
 namespace walkers::bench {
 

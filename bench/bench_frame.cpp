@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench_data.h"
+#include "frontend/demo_window.h"
 #include "render/surface.h"
 #include "scene/scene.h"
 
@@ -56,14 +57,11 @@ void BM_RunFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_RunFrame)->Unit(benchmark::kMicrosecond);
 
-// The window's surface at start-up (its client area less the menu bar), so
+// The window's surface at start-up (its outer size less the menu bar), so
 // that the window loop's time per frame less this one is what showing the
 // frames costs, not rendering more pixels than the headless frame has.
-constexpr int32_t WINDOW_WIDTH = 520;
-constexpr int32_t WINDOW_HEIGHT = 489;
-
 void BM_RunFrameWindowSize(benchmark::State& state) {
-    run_frames(state, WINDOW_WIDTH, WINDOW_HEIGHT);
+    run_frames(state, DEMO_SURFACE_WIDTH, DEMO_SURFACE_HEIGHT);
 }
 BENCHMARK(BM_RunFrameWindowSize)->Unit(benchmark::kMicrosecond);
 

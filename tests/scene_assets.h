@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fresh_state.h"
-#include "scene/snapshot.h"
+#include "frontend/snapshot.h"
 
 namespace walkers::testing {
 

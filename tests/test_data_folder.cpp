@@ -21,6 +21,7 @@
 #include "assets/model_file.h"
 #include "assets/section.h"
 #include "fresh_state.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 #include "render/store.h"

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/snapshot.h"
 #include "scene/scene.h"
-#include "scene/snapshot.h"
 #include "scene_assets.h"
 
 using namespace walkers;

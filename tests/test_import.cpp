@@ -29,11 +29,14 @@
 #include "fitting.h"
 #include "folder.h"
 #include "fresh_state.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/transform.h"
 #include "geometry/trig.h"
 #include "import.h"
+#include "render/rgb555.h"
 #include "render/texture_table.h"
+#include "scene/scene.h"
 
 namespace walkers {
 namespace {
@@ -619,9 +622,12 @@ TEST_F(ImportTest, PicturesFromPaintProgramsBecomeTexturesTheLoaderReads) {
         const TextureSlot& t = *texture_slot(slot);
         EXPECT_EQ(t.width_shift, 3);
         EXPECT_EQ(t.height_shift, 2);
-        const uint16_t want = (200 >> 3) << 10 | (100 >> 3) << 5 | (40 >> 3);
-        for (uint16_t texel : t.pixels)
-            EXPECT_NEAR(texel >> 10, want >> 10, 1) << bits;
+        const uint16_t want = rgb555_from_rgb888(200, 100, 40);
+        for (uint16_t texel : t.pixels) {
+            EXPECT_NEAR(rgb555_red(texel), rgb555_red(want), 1) << bits;
+            EXPECT_NEAR(rgb555_green(texel), rgb555_green(want), 1) << bits;
+            EXPECT_NEAR(rgb555_blue(texel), rgb555_blue(want), 1) << bits;
+        }
     }
 }
 
@@ -767,7 +773,7 @@ class RealModelTest : public ImportTest, public ::testing::WithParamInterface<Re
 
 // Pixels of a 16-bit BMP from walkers-snapshot that are not the floor.
 int64_t walker_pixels(const std::string& bmp) {
-    const uint16_t floor = FLOOR_COLOUR[0] << 10 | FLOOR_COLOUR[1] << 5 | FLOOR_COLOUR[2];
+    const uint16_t floor = rgb555(FLOOR_COLOUR[0], FLOOR_COLOUR[1], FLOOR_COLOUR[2]);
     int64_t n = 0;
     for (std::size_t at = 54; at + 1 < bmp.size(); at += 2)
         n += (uint8_t(bmp[at]) | uint8_t(bmp[at + 1]) << 8) != floor;

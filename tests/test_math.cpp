@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "fresh_state.h"
+#include "frontend/snapshot.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
-#include "scene/snapshot.h"
 
 using namespace walkers;
 

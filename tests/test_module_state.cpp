@@ -9,6 +9,7 @@
 #include "assets/animation.h"
 #include "assets/model.h"
 #include "fresh_state.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 #include "render/store.h"

@@ -1,5 +1,6 @@
-// Tagged section text: the blob bytes, token rules, number conversions, limits
-// and the accessors' refusal to read past a damaged blob.
+// Tagged section text: the blob bytes, token rules, number conversions and
+// limits of the parser (assets/section.h), and the accessors' refusal to read
+// past a damaged blob (assets/section_blob.h).
 #include <gtest/gtest.h>
 
 #include <chrono>

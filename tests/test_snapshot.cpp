@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "scene/data_dir.h"
+#include "frontend/data_dir.h"
+#include "frontend/snapshot.h"
 #include "scene/scene.h"
-#include "scene/snapshot.h"
 #include "scene_assets.h"
 
 namespace walkers {

@@ -6,8 +6,8 @@
 
 #include "assets/model.h"
 #include "fresh_state.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
-#include "geometry/trig.h"
 #include "render/store.h"
 #include "scene/transform_pass.h"
 

@@ -18,7 +18,7 @@
 //   walkers_state_line()   the snapshot tool's JSON state line for the last
 //                          frame, CRC-32 included; valid until the next call
 //
-// RGB555 widens to 8 bits per channel as (c << 3) | (c >> 2), as the desktop's
+// RGB555 widens to 8 bits per channel as render/rgb555.h says, as the desktop's
 // image conversion does, so the page shows the same colours as the window.
 #include <emscripten/emscripten.h>
 
@@ -29,19 +29,17 @@
 #include <vector>
 
 #include "assets/diagnostics.h"
+#include "frontend/demo_window.h"
+#include "frontend/snapshot.h"
+#include "render/rgb555.h"
 #include "render/surface.h"
 #include "scene/scene.h"
-#include "scene/snapshot.h"
 
 namespace {
 
 using namespace walkers;
 
 constexpr const char* PACKED_DATA_DIR = "/data";
-
-uint8_t widen(uint32_t channel) {
-    return static_cast<uint8_t>((channel << 3) | (channel >> 2));
-}
 
 // A fixed-size host that keeps every presented frame as RGBA for the canvas.
 class CanvasHost final : public WindowHost {
@@ -59,10 +57,10 @@ public:
             return;
         uint8_t* out = rgba_.data();
         for (std::size_t i = 0; i < count; ++i, out += 4) {
-            const uint16_t p = pixels[i];
-            out[0] = widen((p >> 10) & 31u);
-            out[1] = widen((p >> 5) & 31u);
-            out[2] = widen(p & 31u);
+            const Rgb888 c = widen_rgb555(pixels[i]);
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
         }
     }
     const uint8_t* rgba() const { return rgba_.data(); }

@@ -7,7 +7,7 @@ namespace walkers {
 
 DemoApp::DemoApp(SceneCalls scene, DemoOptions options, LoopClock clock)
     : options_(options), window_(std::move(scene), options),
-      loop_([this] { runFrame(); }, std::move(clock)) {
+      loop_([this] { run_frame(); }, std::move(clock)) {
     loop_.setUnlimited(options_.unlimited_frame_rate);
     QObject::connect(&window_, &MainWindow::quitRequested, &loop_, &FrameLoop::quit);
     QObject::connect(&window_, &MainWindow::unlimitedFrameRateToggled, &loop_,
@@ -27,7 +27,7 @@ int DemoApp::exec() {
     return loop_.run();
 }
 
-void DemoApp::runFrame() {
+void DemoApp::run_frame() {
     // Measured before the frame is presented, so the view shows it with this frame.
     if (meter_.frame_at(loop_.now())) window_.view()->setFrameRate(meter_.rate());
     window_.runFrame();

@@ -26,7 +26,7 @@ public:
     const FrameRateMeter& meter() const { return meter_; }
 
 private:
-    void runFrame();
+    void run_frame();
 
     DemoOptions options_;
     MainWindow window_;

@@ -45,9 +45,9 @@ using StreamingStore = CachedStore;
 template <typename Store> void widen_eight(const uint16_t* in, uint32_t* out) {
     Lanes16 w;
     std::memcpy(&w, in, sizeof w);
-    Lanes16 green_blue = ((w & 0x001f) << 3) | ((w & 0x03e0) << 6);
+    Lanes16 green_blue = ((w & RGB555_BLUE_MASK) << 3) | ((w & RGB555_GREEN_MASK) << 6);
     green_blue |= (green_blue >> 5) & 0x0707;
-    Lanes16 alpha_red = (w >> 7) & 0x00f8;
+    Lanes16 alpha_red = (w & RGB555_RED_MASK) >> 7;
     alpha_red |= (alpha_red >> 5) | 0xff00;
     const Lanes16 first = __builtin_shufflevector(green_blue, alpha_red, 0, 8, 1, 9, 2, 10, 3, 11);
     const Lanes16 second =
@@ -57,8 +57,8 @@ template <typename Store> void widen_eight(const uint16_t* in, uint32_t* out) {
 }
 
 uint32_t widen_one(uint32_t w) {
-    const uint32_t high = (w & 0x7c00u) << 9 | (w & 0x03e0u) << 6 | (w & 0x001fu) << 3;
-    return 0xff000000u | high | ((high >> 5) & 0x070707u);
+    const Rgb888 c = widen_rgb555(w);
+    return 0xff000000u | uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
 }
 
 bool same_words(const uint16_t* a, const uint16_t* b, int count) {

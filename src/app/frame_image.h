@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <span>
 
-#include "render/surface.h" // widen_channel
+#include "render/rgb555.h"
 
 namespace walkers {
 

@@ -65,7 +65,6 @@ public:
     bool frameRateShown() const { return frame_rate_shown_; }
     // Painted with the next frame, so the label does not flicker on its own.
     void setFrameRate(double frames_per_second) { frame_rate_ = frames_per_second; }
-    double frameRate() const { return frame_rate_; }
     void setPaused(bool paused);
 
 signals:

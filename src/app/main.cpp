@@ -18,8 +18,8 @@
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "frontend/data_dir.h"
 #include "render/surface.h"
-#include "scene/data_dir.h"
 
 namespace {
 

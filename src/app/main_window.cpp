@@ -19,6 +19,7 @@
 #include "app/frame_image.h"
 #include "app/frame_view.h"
 #include "app/startup_notice.h"
+#include "frontend/demo_window.h"
 
 namespace walkers {
 
@@ -72,7 +73,8 @@ void MainWindow::resizeToOuterSize() {
     // before the window is shown; a frame added only on mapping comes on top.
     winId();
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    resize(OUTER_WIDTH - frame.left() - frame.right(), OUTER_HEIGHT - frame.top() - frame.bottom());
+    resize(DEMO_WINDOW_OUTER_WIDTH - frame.left() - frame.right(),
+           DEMO_WINDOW_OUTER_HEIGHT - frame.top() - frame.bottom());
 }
 
 void MainWindow::resizeToShowScale(int scale) {

@@ -51,9 +51,6 @@ enum Command : int {
     CMD_SHOW_FRAME_RATE = 40011,
 };
 
-constexpr int OUTER_WIDTH = 520;
-constexpr int OUTER_HEIGHT = 508;
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 

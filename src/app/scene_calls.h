@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/data_dir.h"
+#include "frontend/data_dir.h"
 
 namespace walkers {
 

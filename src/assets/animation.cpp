@@ -19,7 +19,11 @@ constexpr int32_t SEEK_RECORD_BYTES = KEYFRAME_BYTES;
 constexpr int32_t DAT_RECORD_BYTES = 16;
 
 // The module's state: one owner per loaded slot.
-std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
+struct AnimationTableState {
+    std::array<std::unique_ptr<AnimationSlot>, ANIMATION_SLOTS> animation_table;
+};
+
+AnimationTableState state;
 
 // One load in progress. The record exists once a head section was accepted.
 struct AnimationLoad {
@@ -211,13 +215,12 @@ int32_t writable_parts(const AnimationSlot& a, int32_t model) {
 } // namespace
 
 void free_animation_table() {
-    for (auto& entry : animation_table)
-        entry.reset();
+    state = AnimationTableState{};
 }
 
 const AnimationSlot* animation_slot(int32_t i) {
     if (i < 0 || i >= ANIMATION_SLOTS) return nullptr;
-    return animation_table[static_cast<size_t>(i)].get();
+    return state.animation_table[static_cast<size_t>(i)].get();
 }
 
 int32_t degrees_to_angle(float degrees) {
@@ -279,28 +282,29 @@ void load_from_blob(const SectionBlob& blob, int32_t i, std::string_view file) {
     } else if (!load.head_named && !blob.unreadable) {
         load.problems.error(NO_POSITION, "no SEC_ANIM_HEAD: section; no animation is made");
     }
-    animation_table[static_cast<size_t>(i)] = std::move(load.record);
+    state.animation_table[static_cast<size_t>(i)] = std::move(load.record);
 }
 
 } // namespace
 
 int32_t load_animation_text(const char* text, int32_t i) {
     if (i < 0 || i >= ANIMATION_SLOTS) return -1;
-    animation_table[static_cast<size_t>(i)].reset();
+    state.animation_table[static_cast<size_t>(i)].reset();
     load_from_blob(parse_section_text(text), i, {});
     return i;
 }
 
 int32_t load_animation(const std::string& path, int32_t i) {
     if (i < 0 || i >= ANIMATION_SLOTS) return -1;
-    animation_table[static_cast<size_t>(i)].reset();
+    state.animation_table[static_cast<size_t>(i)].reset();
     load_from_blob(parse_section_file(path), i, path);
     return i;
 }
 
 void animation_step(int32_t i) {
-    AnimationSlot* a =
-        i >= 0 && i < ANIMATION_SLOTS ? animation_table[static_cast<size_t>(i)].get() : nullptr;
+    AnimationSlot* a = i >= 0 && i < ANIMATION_SLOTS
+                           ? state.animation_table[static_cast<size_t>(i)].get()
+                           : nullptr;
     if (a == nullptr || !a->complete) return;
 
     const Keyframe* key = &a->keys[static_cast<size_t>(a->current)];

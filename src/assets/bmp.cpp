@@ -20,6 +20,8 @@
 
 #include "assets/diagnostics.h"
 #include "assets/file.h"
+#include "assets/little_endian.h"
+#include "render/rgb555.h"
 #include "render/texture_table.h"
 
 namespace walkers {
@@ -38,22 +40,6 @@ constexpr std::size_t BMP_PIXELS_8BIT = 1078;
 constexpr std::size_t BMP_PIXELS_DIRECT = 54;
 
 using Palette = std::array<uint16_t, 256>;
-
-uint16_t read_u16(std::span<const uint8_t> file, std::size_t at) {
-    return static_cast<uint16_t>(file[at] | file[at + 1] << 8);
-}
-
-int32_t read_i32(std::span<const uint8_t> file, std::size_t at) {
-    const uint32_t v = static_cast<uint32_t>(file[at]) | static_cast<uint32_t>(file[at + 1]) << 8 |
-                       static_cast<uint32_t>(file[at + 2]) << 16 |
-                       static_cast<uint32_t>(file[at + 3]) << 24;
-    return static_cast<int32_t>(v);
-}
-
-// Top five bits of each 8-bit channel, red high.
-uint16_t rgb555(uint8_t red, uint8_t green, uint8_t blue) {
-    return static_cast<uint16_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
 
 // log2 of an accepted side (2 .. 256, powers of two), or 0 for anything else.
 int32_t side_shift(int32_t side) {
@@ -82,7 +68,7 @@ std::size_t bytes_needed(uint16_t depth, std::size_t width, std::size_t height) 
 void read_palette(std::span<const uint8_t> file, std::size_t entries, Palette& palette) {
     for (std::size_t k = 0; k < entries; ++k) {
         const std::size_t at = BMP_PALETTE_OFFSET + 4 * k;
-        palette[k] = rgb555(file[at + 2], file[at + 1], file[at]);
+        palette[k] = rgb555_from_rgb888(file[at + 2], file[at + 1], file[at]);
     }
 }
 
@@ -123,7 +109,7 @@ void convert_16bit(std::span<const uint8_t> file, std::size_t width, std::size_t
     for (std::size_t r = 0; r < height; ++r) {
         const std::size_t src = BMP_PIXELS_DIRECT + file_row(r, height) * width * 2;
         for (std::size_t u = 0; u < width; ++u)
-            texels[r * width + u] = read_u16(file, src + 2 * u);
+            texels[r * width + u] = read_u16le(file, src + 2 * u);
     }
 }
 
@@ -133,7 +119,7 @@ void convert_32bit(std::span<const uint8_t> file, std::size_t width, std::size_t
         const std::size_t src = BMP_PIXELS_DIRECT + file_row(r, height) * width * 4;
         for (std::size_t u = 0; u < width; ++u) {
             const std::size_t at = src + 4 * u;
-            texels[r * width + u] = rgb555(file[at + 2], file[at + 1], file[at]);
+            texels[r * width + u] = rgb555_from_rgb888(file[at + 2], file[at + 1], file[at]);
         }
     }
 }
@@ -167,7 +153,7 @@ std::size_t pixel_offset(uint16_t depth) {
 // The side at `offset` as a shift, or 0 with its reason for refusal told.
 int32_t checked_side(FileDiagnostics& problems, std::span<const uint8_t> file, std::size_t offset,
                      std::string_view what) {
-    const int32_t side = read_i32(file, offset);
+    const int32_t side = read_i32le(file, offset);
     const int32_t shift = side_shift(side);
     if (shift == 0 && side < 0 && side > -512 && side_shift(-side) != 0)
         problems.error(at_byte(static_cast<int64_t>(offset)), what, " ", side,
@@ -184,14 +170,14 @@ void check_layout(FileDiagnostics& problems, std::span<const uint8_t> file, uint
     if (file[0] != 'B' || file[1] != 'M')
         problems.warning(at_byte(0), "the file does not start with 'BM'; it is read as a BMP "
                                      "all the same");
-    const auto data_offset = static_cast<uint32_t>(read_i32(file, BMP_DATA_OFFSET_OFFSET));
+    const auto data_offset = static_cast<uint32_t>(read_i32le(file, BMP_DATA_OFFSET_OFFSET));
     if (data_offset != pixel_offset(depth))
         problems.error(at_byte(BMP_DATA_OFFSET_OFFSET), "the header puts the pixels at byte ",
                        data_offset, ", but a ", depth, "-bit picture is read from byte ",
                        pixel_offset(depth),
                        depth <= 8 ? " (after a palette of all its colours)" : "",
                        "; the picture comes out wrong");
-    if (const auto compression = static_cast<uint32_t>(read_i32(file, BMP_COMPRESSION_OFFSET));
+    if (const auto compression = static_cast<uint32_t>(read_i32le(file, BMP_COMPRESSION_OFFSET));
         compression != 0)
         problems.error(at_byte(BMP_COMPRESSION_OFFSET), "compression ", compression,
                        ": the pixels are read as uncompressed; the picture comes out wrong");
@@ -216,10 +202,10 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
     if (width_shift == 0 || height_shift == 0) return -1;
     const std::size_t width = std::size_t{1} << width_shift;
     const std::size_t height = std::size_t{1} << height_shift;
-    const uint16_t depth = read_u16(file, BMP_DEPTH_OFFSET);
+    const uint16_t depth = read_u16le(file, BMP_DEPTH_OFFSET);
     const std::size_t needed = bytes_needed(depth, width, height);
     if (file.size() < needed) {
-        const auto data_offset = static_cast<uint32_t>(read_i32(file, BMP_DATA_OFFSET_OFFSET));
+        const auto data_offset = static_cast<uint32_t>(read_i32le(file, BMP_DATA_OFFSET_OFFSET));
         problems.error(NO_POSITION, "a ", width, " x ", height, " ", depth,
                        "-bit picture is read from byte ", pixel_offset(depth), " on and needs ",
                        needed, " bytes, the file holds ", file.size(),

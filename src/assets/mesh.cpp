@@ -41,7 +41,7 @@
 
 #include "assets/bmp.h"
 #include "assets/diagnostics.h"
-#include "assets/float_text.h"
+#include "assets/little_endian.h"
 #include "assets/model.h"
 #include "geometry/fixed.h"
 #include "render/store.h"
@@ -96,23 +96,6 @@ struct MeshState {
     std::array<std::string_view, MESH_MAX_TEXTURE_NAMES> names{};
     FileDiagnostics problems;
 };
-
-uint16_t read_u16(std::span<const uint8_t> bytes, std::size_t at) {
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-int16_t read_i16(std::span<const uint8_t> bytes, std::size_t at) {
-    return static_cast<int16_t>(read_u16(bytes, at));
-}
-
-uint32_t read_u32(std::span<const uint8_t> bytes, std::size_t at) {
-    return static_cast<uint32_t>(read_u16(bytes, at)) |
-           static_cast<uint32_t>(read_u16(bytes, at + 2)) << 16;
-}
-
-float read_float(std::span<const uint8_t> bytes, std::size_t at) {
-    return float_from_bits(read_u32(bytes, at));
-}
 
 std::string_view chunk_name(int16_t type) {
     switch (type) {
@@ -181,7 +164,7 @@ void check_coordinates(MeshState& mesh, const Chunk& chunk, std::size_t at, int3
                        double factor, int32_t item) {
     for (int32_t k = 0; k < fields; ++k) {
         const std::size_t field_at = at + 4 * static_cast<std::size_t>(k);
-        const double product = static_cast<double>(read_float(chunk.payload, field_at)) * factor;
+        const double product = static_cast<double>(read_f32le(chunk.payload, field_at)) * factor;
         if (!std::isfinite(product))
             mesh.problems.error(payload_at(chunk, field_at), chunk_name(chunk.type), ": entry ",
                                 item, ": a coordinate is not a finite number; it reads 0");
@@ -226,9 +209,9 @@ void read_positions(MeshState& mesh, const Chunk& chunk) {
     mesh.vertices_wanted = n;
     for (int32_t i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * POSITION_BYTES;
-        const Vector4 v{scaled(read_float(chunk.payload, at), POSITION_SCALE),
-                        scaled(read_float(chunk.payload, at + 4), -POSITION_SCALE),
-                        scaled(read_float(chunk.payload, at + 8), POSITION_SCALE), 0};
+        const Vector4 v{scaled(read_f32le(chunk.payload, at), POSITION_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 4), -POSITION_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 8), POSITION_SCALE), 0};
         const int32_t index = append_positions({&v, 1});
         if (index < 0) { // stream full: the range keeps what fitted
             stream_full(mesh, chunk, "position", static_cast<int32_t>(store_positions().size()));
@@ -249,8 +232,8 @@ void read_texcoords(MeshState& mesh, const Chunk& chunk) {
     mesh.texcoord_count = 0;
     for (int32_t i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * TEXCOORD_BYTES;
-        const Vector4 t{scaled(read_float(chunk.payload, at), TEXCOORD_SCALE),
-                        scaled(read_float(chunk.payload, at + 4), TEXCOORD_SCALE), 0, 0};
+        const Vector4 t{scaled(read_f32le(chunk.payload, at), TEXCOORD_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 4), TEXCOORD_SCALE), 0, 0};
         const int32_t index = append_texcoords({&t, 1});
         if (index < 0) {
             const PrimitiveStore* store = current_store();
@@ -268,7 +251,7 @@ void read_indices(std::span<const uint8_t> payload, std::size_t first, int32_t c
                   std::array<int16_t, 4>& out) {
     for (int32_t j = 0; j < corners; ++j)
         out[static_cast<std::size_t>(j)] =
-            read_i16(payload, 2 * (first + static_cast<std::size_t>(j)));
+            read_i16le(payload, 2 * (first + static_cast<std::size_t>(j)));
 }
 
 // The first corner whose index lies outside 0 .. limit - 1, or -1.
@@ -514,7 +497,7 @@ void select_texture(MeshState& mesh, const Chunk& chunk) {
         mesh.problems.error(chunk_at(chunk), "select-texture chunk: holds no index; ignored");
         return;
     }
-    const int16_t k = read_i16(chunk.payload, 0);
+    const int16_t k = read_i16le(chunk.payload, 0);
     if (k < 0 || k >= mesh.texture_name_count) {
         mesh.problems.error(payload_at(chunk, 0), "select-texture chunk: index ", k,
                             " is outside the ", mesh.texture_name_count,
@@ -565,7 +548,7 @@ std::size_t stream_end(MeshState& mesh, std::span<const uint8_t> data) {
                             " bytes, too short for the 8-byte mesh header; the part is empty");
         return 0;
     }
-    const uint32_t total = read_u32(data, MESH_TOTAL_SIZE_OFFSET);
+    const uint32_t total = read_u32le(data, MESH_TOTAL_SIZE_OFFSET);
     if (total > data.size())
         mesh.problems.warning(at_byte(MESH_TOTAL_SIZE_OFFSET), "the header's total size, ", total,
                               " bytes, is more than the file's ", data.size(),
@@ -587,7 +570,7 @@ bool chunk_inside(MeshState& mesh, std::span<const uint8_t> data, std::size_t po
                                 end - pos, " bytes left); the rest is not read");
         return false;
     }
-    const uint32_t size = read_u32(data, pos + 4);
+    const uint32_t size = read_u32le(data, pos + 4);
     if (size < CHUNK_HEADER_BYTES) {
         mesh.problems.error(at, "chunk size ", size,
                             " is less than the 8-byte chunk header; the rest is not read");
@@ -609,8 +592,8 @@ int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data, std::string
     const std::size_t end = stream_end(mesh, data);
     std::size_t pos = MESH_HEADER_BYTES;
     while (chunk_inside(mesh, data, pos, end)) {
-        const uint32_t size = read_u32(data, pos + 4);
-        const Chunk chunk{read_i16(data, pos), read_i16(data, pos + 2), pos,
+        const uint32_t size = read_u32le(data, pos + 4);
+        const Chunk chunk{read_i16le(data, pos), read_i16le(data, pos + 2), pos,
                           data.subspan(pos + CHUNK_HEADER_BYTES, size - CHUNK_HEADER_BYTES)};
         handle_chunk(mesh, chunk);
         pos += size;

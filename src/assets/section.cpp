@@ -1,10 +1,7 @@
-// section.cpp - the tagged section text parser and its blob accessors.
+// section.cpp - the tagged section text parser: tokens, numbers and the blob they build.
 #include "assets/section.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "assets/diagnostics.h"
 #include "assets/file.h"
@@ -36,11 +33,6 @@ bool convert_int(const char* text, int32_t& dst) {
         value = value * 10u + static_cast<uint32_t>(*p - '0');
     dst = static_cast<int32_t>(negative ? 0u - value : value);
     return true;
-}
-
-uint32_t load_word(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 void store_word(uint8_t* at, uint32_t value) {
@@ -183,44 +175,54 @@ bool int_wraps(const char* text) {
     return value > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
 }
 
-// A token as a number of `code` ('F' float, else int) into `word`, which stays
-// 0 when the token does not start with one; whether it did.
-bool convert_number(char code, const char* token, uint32_t& word) {
+// Whether a token starts with a number of `code` ('F' float, else int).
+bool starts_number(char code, const char* token) {
     if (code == 'F') {
-        float value = 0.0f;
-        const bool number = scan_float(token, value);
-        word = float_bits(value);
-        return number;
+        float ignored = 0.0f;
+        return scan_float(token, ignored);
     }
-    int32_t value = 0;
-    const bool number = convert_int(token, value);
-    word = static_cast<uint32_t>(value);
-    return number;
+    int32_t ignored = 0;
+    return convert_int(token, ignored);
 }
 
-// One number field of `code` into `word`. Untold, it is the plain read it
-// always was: the records of a parse nobody listens to cost what they did.
-template <bool Told>
-const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
-                        const FieldPlace& at) {
-    if constexpr (!Told) {
-        float f = 0.0f;
-        int32_t i = 0;
-        cursor = code == 'F' ? read_float(cursor, f) : read_int(cursor, i);
-        word = code == 'F' ? float_bits(f) : static_cast<uint32_t>(i);
+// One number token of `code` into `word` through the field's own reader:
+// read_float for F, read_long for L, read_int for I. `word` stays 0 when the
+// token does not start with a number.
+const char* read_number(const char* cursor, char code, uint32_t& word) {
+    if (code == 'F') {
+        float value = 0.0f;
+        cursor = read_float(cursor, value);
+        word = float_bits(value);
         return cursor;
     }
+    int32_t value = 0;
+    cursor = code == 'L' ? read_long(cursor, value) : read_int(cursor, value);
+    word = static_cast<uint32_t>(value);
+    return cursor;
+}
+
+// What a listener hears of the number token at the cursor: cut, not a number,
+// or beyond 32 bits.
+void check_number(Parse& p, const char* cursor, char code, const FieldPlace& at) {
     char token[TOKEN_CAPACITY];
     const char* start = skip_blank(cursor);
-    cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at});
-    if (cursor == nullptr) return nullptr;
-    if (!convert_number(code, token, word))
+    if (take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at}) == nullptr) return;
+    if (!starts_number(code, token))
         p.problems.error(p.line_at(start), field_place(at), ": '", token,
                          "' is not a number; the field reads 0");
     else if (code != 'F' && int_wraps(token))
         p.problems.error(p.line_at(start), field_place(at), ": ", token,
                          " does not fit in 32 bits; the field keeps its low 32 bits");
-    return cursor;
+}
+
+// One number field of `code` into `word`. Told, the token is looked at once
+// more for the listener; untold, it is only read, so the records of a parse
+// nobody listens to cost what they did.
+template <bool Told>
+const char* take_number(Parse& p, const char* cursor, char code, uint32_t& word,
+                        const FieldPlace& at) {
+    if constexpr (Told) check_number(p, cursor, code, at);
+    return read_number(cursor, code, word);
 }
 
 // One field of a record at w. Returns the bytes written, or SECTION_DROPPED when
@@ -388,35 +390,6 @@ const char* skip_closing_token(Parse& p, const char* cursor, const char* name) {
     return cursor;
 }
 
-// The checked header of a section: ok is false for the terminator and for any
-// offset whose words, name or records would lie outside the blob.
-struct Header {
-    bool ok = false;
-    int32_t name_size = 0;
-    int32_t count = 0;
-    int32_t next_offset = 0;
-};
-
-Header read_header(SectionView s) {
-    Header h;
-    if (s.blob == nullptr || s.offset < 0) return h;
-    const std::vector<uint8_t>& bytes = s.blob->bytes;
-    const int64_t size = static_cast<int64_t>(bytes.size());
-    const int64_t at = s.offset;
-    if (at % 4 != 0 || at + 4 > size) return h;
-    const int32_t name_size = static_cast<int32_t>(load_word(bytes.data() + at));
-    if (name_size <= 0 || name_size % 4 != 0 || at + 12 + name_size > size) return h;
-    if (bytes[static_cast<std::size_t>(at + 3 + name_size)] != 0) return h; // unterminated name
-    const int32_t next_offset = static_cast<int32_t>(load_word(bytes.data() + at + 8 + name_size));
-    if (next_offset < 12 + name_size || next_offset % 4 != 0) return h;
-    if (at + next_offset + 4 > size) return h; // the next section or terminator must follow
-    h.ok = true;
-    h.name_size = name_size;
-    h.count = static_cast<int32_t>(load_word(bytes.data() + at + 4 + name_size));
-    h.next_offset = next_offset;
-    return h;
-}
-
 } // namespace
 
 const char* skip_blank(const char* pos) {
@@ -493,87 +466,6 @@ SectionBlob parse_section_file(const std::string& path) {
     SectionBlob blob = parse_section_text(text, path);
     blob.unreadable = !image.ok;
     return blob;
-}
-
-SectionView first_section(const SectionBlob& blob) {
-    return SectionView{&blob, 0};
-}
-
-int32_t section_name_size(SectionView s) {
-    const Header h = read_header(s);
-    return h.ok ? h.name_size : SECTION_TERMINATOR;
-}
-
-const char* section_name(SectionView s) {
-    if (!read_header(s).ok) return "";
-    return reinterpret_cast<const char*>(s.blob->bytes.data() + s.offset + 4);
-}
-
-int32_t section_count(SectionView s) {
-    return read_header(s).count;
-}
-
-const uint8_t* section_records(SectionView s) {
-    const Header h = read_header(s);
-    if (!h.ok) return nullptr;
-    return s.blob->bytes.data() + s.offset + 12 + h.name_size;
-}
-
-int32_t section_records_size(SectionView s) {
-    const Header h = read_header(s);
-    return h.ok ? h.next_offset - 12 - h.name_size : 0;
-}
-
-int32_t section_record_count(SectionView s, int32_t stride) {
-    const int32_t count = section_count(s);
-    if (count <= 0 || stride <= 0) return 0;
-    return std::min(count, section_records_size(s) / stride);
-}
-
-SectionView next_section(SectionView s) {
-    const Header h = read_header(s);
-    if (!h.ok) return s;
-    return SectionView{s.blob, s.offset + h.next_offset};
-}
-
-int32_t section_line(SectionView s) {
-    if (s.blob == nullptr) return 0;
-    for (const SectionSource& source : s.blob->sources)
-        if (source.offset == s.offset) return source.line;
-    return 0;
-}
-
-SourcePosition section_position(SectionView s) {
-    const int32_t line = section_line(s);
-    return line > 0 ? at_line(line) : NO_POSITION;
-}
-
-int32_t section_record_bytes(SectionView s) {
-    const int32_t count = section_count(s);
-    return count > 0 ? section_records_size(s) / count : 0;
-}
-
-bool section_name_form(const char* name) {
-    const std::size_t length = std::strlen(name);
-    return length > 0 && name[length - 1] == ':';
-}
-
-void check_record_shape(FileDiagnostics& problems, SectionView s, int32_t stride,
-                        const char* format) {
-    if (!problems.listening()) return;
-    const int32_t bytes = section_record_bytes(s);
-    if (bytes != 0 && bytes != stride)
-        problems.error(section_position(s), section_name(s), " its format makes records of ", bytes,
-                       " bytes, but they are read as ", stride, "-byte ", format,
-                       " records; their fields come out wrong");
-}
-
-int32_t record_int(const uint8_t* record, int32_t at) {
-    return static_cast<int32_t>(load_word(record + at));
-}
-
-float record_float(const uint8_t* record, int32_t at) {
-    return float_from_bits(load_word(record + at));
 }
 
 } // namespace walkers

@@ -24,11 +24,12 @@ int32_t matrix_stack_level();
 
 void set_projection_centre(int32_t x, int32_t y);
 
-// The stack's one block of 32 matrices, allocated by create_math_tables (trig.h):
-// create_matrix_stack replaces any block with a new one at level 0 and returns 0,
-// or -1 when the allocation failed (the stack is then absent and push/pop refuse
-// with -1). reset_matrix_state is the module's one reset, run by free_math_tables:
-// no block, level 0, projection centre 128, 128.
+// The stack's one block of 32 matrices: create_matrix_stack replaces any block
+// with a new one at level 0 and returns 0, or -1 when the allocation failed (the
+// stack is then absent and push/pop refuse with -1). reset_matrix_state is the
+// module's one reset: no block, level 0, projection centre 128, 128. Start-up
+// and shut-down run them through create_math_tables and free_math_tables
+// (math_tables.h). Rotations read the sine and cosine tables through trig.h.
 int32_t create_matrix_stack();
 void reset_matrix_state();
 

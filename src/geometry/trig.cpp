@@ -5,8 +5,6 @@
 #include <memory>
 #include <new>
 
-#include "geometry/matrix.h"
-
 namespace walkers {
 
 namespace {
@@ -16,7 +14,7 @@ namespace {
 constexpr double ANGLE_STEP = 0.006135923151367188;
 
 // The module's state. The recip table is static storage; the other two are
-// heap blocks that exist from create_math_tables to free_math_tables.
+// heap blocks that exist from create_trig_tables to free_trig_tables.
 struct MathTables {
     RecipTable recip_table{};
     std::unique_ptr<int32_t[]> sin_table;
@@ -41,11 +39,10 @@ void build_recip_table() {
         tables.recip_table[static_cast<std::size_t>(n)] = 4096 / (n + 1);
 }
 
-int32_t create_math_tables() {
+int32_t create_trig_tables() {
     tables.sin_table.reset(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
     tables.cos_table.reset(new (std::nothrow) int32_t[TRIG_TABLE_SIZE]);
-    const int32_t stack = create_matrix_stack();
-    if (!tables.sin_table || !tables.cos_table || stack != 0) {
+    if (!tables.sin_table || !tables.cos_table) {
         // Without both tables every rotation is refused (matrix.h), never half-built.
         tables.sin_table.reset();
         tables.cos_table.reset();
@@ -55,8 +52,7 @@ int32_t create_math_tables() {
     return 0;
 }
 
-void free_math_tables() {
-    reset_matrix_state();
+void free_trig_tables() {
     tables.sin_table.reset();
     tables.cos_table.reset();
     tables.recip_table.fill(0);

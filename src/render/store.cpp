@@ -10,6 +10,8 @@
 #include <memory>
 #include <new>
 
+#include "render/rgb555.h"
+
 namespace walkers {
 
 namespace {
@@ -285,8 +287,7 @@ std::span<uint16_t> convert_colours() {
     // The count is read again before every item; the table's room bounds it too.
     for (int32_t k = 0; k < stream_count(STREAM_COLOURS) && k < COLOUR_TABLE_ENTRIES; ++k) {
         const Vector4& c = (*state.streams)[STREAM_COLOURS].items[static_cast<std::size_t>(k)];
-        table[static_cast<std::size_t>(k)] = static_cast<uint16_t>(
-            ((c.x >> 3) & 31) << 10 | ((c.y >> 3) & 31) << 5 | ((c.z >> 3) & 31));
+        table[static_cast<std::size_t>(k)] = rgb555_from_rgb888(c.x, c.y, c.z);
     }
     return table;
 }

@@ -12,6 +12,7 @@
 
 #include "geometry/fixed.h"
 #include "render/raster.h"
+#include "render/rgb555.h"
 #include "render/span_fill.h"
 
 namespace walkers {
@@ -132,7 +133,7 @@ void set_clip_limits(int32_t width, int32_t height) {
 
 void set_clear_colour(int32_t r, int32_t g, int32_t b) {
     // Only the low five bits of each component count: 32 wraps to 0.
-    state.clear_colour = static_cast<uint16_t>((r & 31) << 10 | (g & 31) << 5 | (b & 31));
+    state.clear_colour = rgb555(r, g, b);
 }
 
 void clear_frame_surface() {

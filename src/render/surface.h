@@ -1,23 +1,18 @@
 // surface.h - the frame surface, the clip limits and the background colour.
 //
-// The surface is one directly addressable RGB555 picture (bit 15 zero, red in
-// bits 10-14, green 5-9, blue 0-4), top row first, pitch == width. It is sized
-// from the host window's client area when built and never resized by a frame.
-// A WindowHost stands in for the window: it reports the client size and takes
-// each finished frame. build returns -1 (and leaves no pixels) when the size is
-// empty, larger than MAX_SURFACE_WIDTH x MAX_SURFACE_HEIGHT, or memory runs out;
-// frames then draw nothing. widen_channel is how every front end shows a 5-bit
-// channel c in 8 bits: (c << 3) | (c >> 2), so 0 stays 0 and 31 becomes 255.
+// The surface is one directly addressable RGB555 picture (render/rgb555.h), top
+// row first, pitch == width. It is sized from the host window's client area
+// when built and never resized by a frame. A WindowHost stands in for the
+// window: it reports the client size and takes each finished frame. build
+// returns -1 (and leaves no pixels) when the size is empty, larger than
+// MAX_SURFACE_WIDTH x MAX_SURFACE_HEIGHT, or memory runs out; frames then draw
+// nothing.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 namespace walkers {
-
-constexpr int widen_channel(int c) {
-    return (c << 3) | (c >> 2);
-}
 
 struct ClientSize {
     int32_t width;

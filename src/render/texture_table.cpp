@@ -17,7 +17,11 @@ namespace walkers {
 namespace {
 
 // The module's state: one owner per occupied slot.
-std::array<std::unique_ptr<TextureSlot>, TEXTURE_SLOTS> texture_table;
+struct TextureTableState {
+    std::array<std::unique_ptr<TextureSlot>, TEXTURE_SLOTS> texture_table;
+};
+
+TextureTableState state;
 
 bool slot_in_range(int32_t slot) {
     return slot >= 0 && slot < TEXTURE_SLOTS;
@@ -34,21 +38,27 @@ bool name_fits(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
+// Whether every texel a slot's shifts address is there: loaders may change a
+// record through texture_slot_for_update, the rasteriser must not trust it blindly.
+bool addressable(const TextureSlot& slot) {
+    return shift_ok(slot.width_shift) && shift_ok(slot.height_shift) &&
+           slot.pixels.size() >= std::size_t{1} << (slot.width_shift + slot.height_shift);
+}
+
 std::string_view slot_name(const TextureSlot& slot) {
     return {slot.name, strnlen(slot.name, sizeof slot.name)};
 }
 
 int32_t lowest_free_slot() {
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i)
-        if (!texture_table[static_cast<std::size_t>(i)]) return i;
+        if (!state.texture_table[static_cast<std::size_t>(i)]) return i;
     return -1;
 }
 
 } // namespace
 
 void free_texture_table() {
-    for (auto& entry : texture_table)
-        entry.reset();
+    state = TextureTableState{};
 }
 
 const TextureSlot* texture_slot(int32_t slot) {
@@ -56,12 +66,13 @@ const TextureSlot* texture_slot(int32_t slot) {
 }
 
 TextureSlot* texture_slot_for_update(int32_t slot) {
-    return slot_in_range(slot) ? texture_table[static_cast<std::size_t>(slot)].get() : nullptr;
+    return slot_in_range(slot) ? state.texture_table[static_cast<std::size_t>(slot)].get()
+                               : nullptr;
 }
 
 int32_t find_texture(const std::string& name) {
     for (int32_t i = 0; i < TEXTURE_SLOTS; ++i) {
-        const TextureSlot* entry = texture_table[static_cast<std::size_t>(i)].get();
+        const TextureSlot* entry = state.texture_table[static_cast<std::size_t>(i)].get();
         if (entry && slot_name(*entry) == name) return i;
     }
     return -1;
@@ -70,7 +81,7 @@ int32_t find_texture(const std::string& name) {
 int32_t reference_texture(const std::string& name) {
     const int32_t slot = find_texture(name);
     if (slot >= 0) {
-        int32_t& refs = texture_table[static_cast<std::size_t>(slot)]->ref_count;
+        int32_t& refs = state.texture_table[static_cast<std::size_t>(slot)]->ref_count;
         if (refs < INT32_MAX) ++refs; // saturates rather than overflowing
     }
     return slot;
@@ -97,12 +108,12 @@ int32_t claim_texture_slot(const std::string& name, int32_t width_shift, int32_t
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    texture_table[static_cast<std::size_t>(slot)] = std::move(record);
+    state.texture_table[static_cast<std::size_t>(slot)] = std::move(record);
     return slot;
 }
 
 void release_texture_slot(int32_t slot) {
-    if (slot_in_range(slot)) texture_table[static_cast<std::size_t>(slot)].reset();
+    if (slot_in_range(slot)) state.texture_table[static_cast<std::size_t>(slot)].reset();
 }
 
 // A name already in the table counts one more reference and keeps its texels,
@@ -114,12 +125,12 @@ int32_t install_texture(const std::string& name, int32_t width_shift, int32_t he
     if (pixels.size() != std::size_t{1} << (width_shift + height_shift)) return -1;
     const int32_t slot = claim_texture_slot(name, width_shift, height_shift);
     if (slot < 0) return -1;
-    auto& texels = texture_table[static_cast<std::size_t>(slot)]->pixels;
+    auto& texels = state.texture_table[static_cast<std::size_t>(slot)]->pixels;
     std::memcpy(texels.data(), pixels.data(), pixels.size_bytes());
     return slot;
 }
 
-// The three accessors the rasteriser reads; a free slot gives 0 / null.
+// The three accessors the textured rasteriser draws through.
 int32_t texture_width_shift(int32_t slot) {
     const TextureSlot* entry = texture_slot(slot);
     return entry ? entry->width_shift : 0;
@@ -132,7 +143,7 @@ int32_t texture_height_shift(int32_t slot) {
 
 const uint16_t* texture_pixels(int32_t slot) {
     const TextureSlot* entry = texture_slot(slot);
-    return entry ? entry->pixels.data() : nullptr;
+    return entry && addressable(*entry) ? entry->pixels.data() : nullptr;
 }
 
 } // namespace walkers

@@ -1,10 +1,10 @@
 // texture_table.h - the 128 texture slots the textured rasteriser draws from.
 //
-// A texture is RGB555 texels (red in bits 10-14, green 5-9, blue 0-4), rows
-// top-down with no padding, whose sides are powers of two from 2 to 256: the
-// texel in column u of row v is pixels[(v << width_shift) + u]. A slot is named
-// by its file name (at most 27 characters, exact and case-sensitive); asking for
-// a name already held counts one more reference instead of loading again.
+// A texture is RGB555 texels (render/rgb555.h), rows top-down with no padding,
+// whose sides are powers of two from 2 to 256: the texel in column u of row v is
+// pixels[(v << width_shift) + u]. A slot is named by its file name (at most 27
+// characters, exact and case-sensitive); asking for a name already held counts
+// one more reference instead of loading again.
 // Decoding files into slots is the loaders' business (assets/bmp.h);
 // install_texture fills a slot from texels already in this format.
 //
@@ -66,6 +66,10 @@ TextureSlot* texture_slot_for_update(int32_t slot);
 // Frees one slot again (a load that failed after claiming it).
 void release_texture_slot(int32_t slot);
 
+// What the textured rasteriser draws a slot with. A free slot gives 0 / null;
+// texture_pixels is also null for a record whose texels do not cover what its
+// shifts address (or whose shifts lie outside 1..8), so non-null texels can be
+// indexed by any u below 1 << width_shift and v below 1 << height_shift.
 int32_t texture_width_shift(int32_t slot);
 int32_t texture_height_shift(int32_t slot);
 const uint16_t* texture_pixels(int32_t slot);

@@ -215,18 +215,14 @@ private:
     SpanContext context_;
 };
 
-// The slot's texture, or false when it holds none that can be addressed safely.
+// The slot's texture, or false when it holds none that can be addressed safely
+// (texture_pixels is null then; its shifts are in range whenever it is not).
 bool texture_for(int32_t slot, TextureAddress& tex) {
-    const TextureSlot* entry = texture_slot(slot);
-    if (!entry) return false;
-    const int32_t ws = entry->width_shift;
-    const int32_t hs = entry->height_shift;
-    if (ws < TEXTURE_MIN_SHIFT || ws > TEXTURE_MAX_SHIFT || hs < TEXTURE_MIN_SHIFT ||
-        hs > TEXTURE_MAX_SHIFT)
-        return false;
-    if (entry->pixels.size() < std::size_t{1} << (ws + hs)) return false;
-    tex = {
-        {entry->pixels.data(), (1 << ws) - 1, ((1 << hs) - 1) * EDGE_ONE, EDGE_SHIFT - ws}, ws, hs};
+    const uint16_t* texels = texture_pixels(slot);
+    if (!texels) return false;
+    const int32_t ws = texture_width_shift(slot);
+    const int32_t hs = texture_height_shift(slot);
+    tex = {{texels, (1 << ws) - 1, ((1 << hs) - 1) * EDGE_ONE, EDGE_SHIFT - ws}, ws, hs};
     return true;
 }
 

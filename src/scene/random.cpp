@@ -10,16 +10,23 @@
 namespace walkers {
 
 namespace {
-uint32_t random_state = 1;
-}
+
+// The module's state: the generator's 32 bits, 1 at start.
+struct RandomState {
+    uint32_t random_state = 1;
+};
+
+RandomState state;
+
+} // namespace
 
 int32_t random_next() {
-    random_state = random_state * 214013u + 2531011u;
-    return static_cast<int32_t>((random_state >> 16) & 0x7fffu);
+    state.random_state = state.random_state * 214013u + 2531011u;
+    return static_cast<int32_t>((state.random_state >> 16) & 0x7fffu);
 }
 
 void random_reset() {
-    random_state = 1;
+    state = RandomState{};
 }
 
 } // namespace walkers

@@ -13,6 +13,7 @@
 #include "assets/model.h"
 #include "assets/model_file.h"
 #include "geometry/fixed.h"
+#include "geometry/math_tables.h"
 #include "geometry/matrix.h"
 #include "geometry/trig.h"
 #include "render/depth.h"

@@ -36,12 +36,6 @@ namespace walkers {
 
 constexpr int32_t WALKER_COUNT = 9;
 
-// The surface the demo window builds at start-up: its outer 520 x 508 less the
-// 19-row menu bar of the standard Qt style. Headless front ends (the snapshot
-// tool, the browser page) default to it, so they frame the scene as the window does.
-constexpr int32_t DEMO_SURFACE_WIDTH = 520;
-constexpr int32_t DEMO_SURFACE_HEIGHT = 489;
-
 // The background every frame is cleared to, as 5-bit red, green and blue: the
 // teal floor the walkers walk on.
 constexpr std::array<int32_t, 3> FLOOR_COLOUR{0, 16, 16};

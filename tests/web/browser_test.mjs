@@ -76,6 +76,7 @@ function widenedBmp(bmp) {
   const width = bmp.readInt32LE(18);
   const height = bmp.readInt32LE(22);
   const rowBytes = (width * 2 + 3) & ~3;
+  // The widening of src/render/rgb555.h, written out again: an outside check of the page.
   const widen = (c) => (c << 3) | (c >> 2);
   const rgba = new Uint8Array(width * height * 4);
   for (let y = 0; y < height; y += 1) {

@@ -10,6 +10,7 @@
 #include "assets/file.h"
 #include "assets/model.h"
 #include "assets/section.h"
+#include "frontend/demo_window.h"
 #include "geometry/matrix.h"
 #include "geometry/transform.h"
 #include "render/store.h"

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "check.h"
+#include "frontend/data_dir.h"
 #include "report_format.h"
-#include "scene/data_dir.h"
 #include "walkers_version.h"
 
 namespace {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "assets/model.h"
+#include "frontend/demo_window.h"
+#include "render/rgb555.h"
 #include "render/surface.h"
 #include "scene/scene.h"
 
@@ -57,12 +59,9 @@ std::vector<uint16_t> render_frame(const std::string& data_dir,
     return host.frame();
 }
 
-uint8_t widen(uint16_t channel) {
-    return static_cast<uint8_t>(widen_channel(channel));
-}
-
-RgbaPixel opaque(uint16_t rgb555) {
-    return {widen(rgb555 >> 10 & 31), widen(rgb555 >> 5 & 31), widen(rgb555 & 31), 255};
+RgbaPixel opaque(uint16_t pixel) {
+    const Rgb888 c = widen_rgb555(pixel);
+    return {c.r, c.g, c.b, 255};
 }
 
 struct Box {

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "assets/diagnostics.h"
+#include "frontend/data_dir.h"
+#include "frontend/snapshot.h"
 #include "options.h"
 #include "render/surface.h"
-#include "scene/data_dir.h"
 #include "scene/scene.h"
-#include "scene/snapshot.h"
 #include "walkers_version.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/scene.h"
+#include "frontend/demo_window.h"
 
 namespace walkers {
 

@@ -3,7 +3,8 @@
 #include <stdexcept>
 
 #include "bytes.h"
-#include "scene/snapshot.h"
+#include "frontend/snapshot.h"
+#include "render/rgb555.h"
 
 namespace walkers::writers {
 namespace {
@@ -45,7 +46,7 @@ void write_headers(ByteWriter& out, int32_t width, int32_t height, uint16_t bits
 } // namespace
 
 uint16_t to_rgb555(Rgb c) {
-    return static_cast<uint16_t>((c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3));
+    return rgb555_from_rgb888(c.r, c.g, c.b);
 }
 
 Image16::Image16(int32_t width, int32_t height, Rgb fill)

@@ -1,6 +1,6 @@
 // snapshot.h - pictures and per-frame state of the scene in portable forms.
 //
-// Used by the headless snapshot tool and the tests to check a run from outside:
+// Used by the snapshot tool, the page and the tests to check a run from outside:
 // - crc32_update: the zlib CRC-32 (reflected polynomial 0xEDB88320, initial and
 //   final XOR 0xFFFFFFFF); chainable, start with crc = 0.
 // - crc32_pixels: that CRC over RGB555 words as little-endian byte pairs, in

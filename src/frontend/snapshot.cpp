@@ -1,5 +1,5 @@
 // snapshot.cpp - CRC-32, the 16-bit BMP image and the JSON state line.
-#include "scene/snapshot.h"
+#include "frontend/snapshot.h"
 
 #include <array>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // data_dir.cpp - the asset folder lookup shared by the demo and the tools.
-#include "scene/data_dir.h"
+#include "frontend/data_dir.h"
 
 #include <algorithm>
 #include <system_error>
