@@ -7,7 +7,6 @@
 // the tool's exit statuses; and real models of Debian's assimp-testmodels
 // through walkers-check and walkers-snapshot.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +36,7 @@
 #include "render/rgb555.h"
 #include "render/texture_table.h"
 #include "scene/scene.h"
+#include "tool_run.h"
 
 namespace walkers {
 namespace {
@@ -47,9 +47,7 @@ using testing::ScratchDir;
 
 // --- running the tools ------------------------------------------------------
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
+struct ToolRun : testing::ToolRun {
     std::string err;
 };
 
@@ -61,15 +59,7 @@ std::string read_text(const fs::path& path) {
 ToolRun run(const std::string& program, const std::string& args) {
     const ScratchDir scratch("run");
     const fs::path err = scratch.path() / "stderr";
-    ToolRun r;
-    std::FILE* pipe =
-        popen(("'" + program + "' " + args + " 2>'" + err.string() + "'").c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        r.out.append(buffer, got);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ToolRun r{testing::run_command("'" + program + "' " + args + " 2>'" + err.string() + "'"), {}};
     r.err = read_text(err);
     return r;
 }

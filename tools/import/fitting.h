@@ -21,24 +21,20 @@
 
 namespace walkers::import {
 
-struct Allowance {
-    int32_t positions = 0;
-    int32_t texcoords = 0;
-    int32_t primitive_bytes = 0;
-};
-
-// Per walker, for the demo's nine walkers.
-Allowance walker_allowance();
-
+// What one walker's copy takes of the shared capacities, or may take.
 struct Use {
     int32_t positions = 0;
     int32_t texcoords = 0;
     int32_t primitive_bytes = 0;
-    bool within(const Allowance& a) const {
-        return positions <= a.positions && texcoords <= a.texcoords &&
-               primitive_bytes <= a.primitive_bytes;
+    bool within(const Use& allowance) const {
+        return positions <= allowance.positions && texcoords <= allowance.texcoords &&
+               primitive_bytes <= allowance.primitive_bytes;
     }
 };
+using Allowance = Use;
+
+// Per walker, for the demo's nine walkers.
+Allowance walker_allowance();
 
 struct FittedMeshes {
     std::vector<PartMesh> parts;
