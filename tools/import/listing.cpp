@@ -28,8 +28,12 @@ std::string node_lines(const SourceScene& scene, const std::set<int32_t>& animat
         const SourceNode& node = scene.nodes[n];
         if (node.parent >= 0) depth[n] = depth[static_cast<std::size_t>(node.parent)] + 1;
         std::string marks;
-        for (const SourceMeshInfo& m : scene.meshes)
-            if (m.node == static_cast<int32_t>(n)) marks += " [mesh " + m.name + "]";
+        for (std::size_t i = 0; i < scene.meshes.size(); ++i)
+            if (scene.meshes[i].node == static_cast<int32_t>(n))
+                marks += " [mesh " +
+                         (scene.meshes[i].name.empty() ? "#" + std::to_string(i)
+                                                       : scene.meshes[i].name) +
+                         "]";
         if (bones.count(node.name)) marks += " [bone]";
         if (animated.count(static_cast<int32_t>(n))) marks += " [animated]";
         out += "  " + std::string(2 * static_cast<std::size_t>(depth[n]), ' ') + node.name + marks +
@@ -40,10 +44,12 @@ std::string node_lines(const SourceScene& scene, const std::set<int32_t>& animat
 
 std::string mesh_lines(const SourceScene& scene) {
     std::string out = "meshes (" + count_text(static_cast<int64_t>(scene.meshes.size())) + ")\n";
-    for (const SourceMeshInfo& m : scene.meshes)
-        out += "  " + padded(m.name.empty() ? "(no name)" : m.name, 24) + count_text(m.vertices) +
-               " vertices, " + count_text(m.triangles) + " faces, " + count_text(m.bones) +
-               " bones, material " + std::to_string(m.material) + "\n";
+    for (std::size_t i = 0; i < scene.meshes.size(); ++i) {
+        const SourceMeshInfo& m = scene.meshes[i];
+        out += "  " + padded(m.name.empty() ? "#" + std::to_string(i) : m.name, 24) +
+               count_text(m.vertices) + " vertices, " + count_text(m.triangles) + " faces, " +
+               count_text(m.bones) + " bones, material " + std::to_string(m.material) + "\n";
+    }
     return out;
 }
 

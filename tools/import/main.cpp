@@ -10,9 +10,11 @@
 // PLY reader on a broken header line), and an import must end with its line.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -63,8 +65,10 @@ int convert_texture(const CommandLine& c) {
     std::string description;
     const std::vector<uint8_t> bytes = convert_texture_file(c.model, description);
     std::FILE* f = std::fopen(c.output.c_str(), "wb");
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0)
-        throw ImportError("cannot write " + c.output);
+    const bool written = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const int why = errno;
+    if (!f || std::fclose(f) != 0 || !written)
+        throw ImportError("cannot write " + c.output + ": " + std::strerror(written ? errno : why));
     std::printf("%s: %s\n", c.output.c_str(), description.c_str());
     return EXIT_DONE;
 }
