@@ -513,6 +513,106 @@ TEST_F(ImportTest, ModelNeedingMoreTexturesThanTheRendererHoldsIsRefusedAndNothi
     }
 }
 
+// --- pictures on faces, and skeletons without faces ------------------------------
+
+// A square facing the viewer whose picture is red, green, blue and white from
+// its top left: its top-left corner shows the picture's top-left texel, red.
+TEST_F(ImportTest, PictureLandsTheRightWayRoundOnItsFace) {
+    std::string bmp = painted_bmp(24, 2, 2);
+    // Blue, green, red per texel; the bottom row (blue, white) comes first.
+    const char bottom_top[2][6] = {{char(255), 0, 0, char(255), char(255), char(255)},
+                                   {0, 0, char(255), 0, char(255), 0}};
+    for (int32_t row = 0; row < 2; ++row) // rows of 2 x 3 bytes, padded to 8, bottom row first
+        bmp.replace(54 + 8 * std::size_t(row), 6, bottom_top[row], 6);
+    write("quad.bmp", bmp);
+    write("quad.mtl", "newmtl pic\nmap_Kd quad.bmp\n");
+    // OBJ's v runs up the picture: (0, 1) is its top left.
+    const fs::path model = write("quad.obj", "mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+                                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl pic\n"
+                                             "f 1/1 2/2 3/3 4/4\n");
+    write_data_folder(import_model(model, {}).files, scratch_.path() / "out");
+    core_points(scratch_.path() / "out", -1);
+    const PrimitiveStore& store = *current_store();
+    const Vector4* top_left = nullptr;
+    const Vector4* top_left_uv = nullptr;
+    int32_t texture = -1;
+    for (int32_t at = 0; at < store.write_cursor;) {
+        const Primitive& p = primitive_at(at);
+        at += p.size;
+        for (int32_t k = 0; k < primitive_corners(p); ++k) {
+            const Vector4& v = store.positions[static_cast<std::size_t>(primitive_vertices(p)[k])];
+            if (!top_left || v.x + v.y < top_left->x + top_left->y) {
+                top_left = &v;
+                top_left_uv = &store.texcoords[static_cast<std::size_t>(primitive_texcoords(p)[k])];
+                texture = p.texture;
+            }
+        }
+    }
+    ASSERT_NE(top_left, nullptr);
+    EXPECT_EQ(top_left_uv->x, 0);
+    EXPECT_EQ(top_left_uv->y, 0);
+    const TextureSlot& t = *texture_slot(texture);
+    EXPECT_EQ(t.pixels[0], rgb555_from_rgb888(255, 0, 0)) << "the top-left texel";
+    EXPECT_EQ(t.pixels[(std::size_t(1) << t.width_shift) - 1], rgb555_from_rgb888(0, 255, 0));
+}
+
+// A motion-capture skeleton becomes a box per bone, carried by the bone's
+// parent joint, and its clip turns them.
+TEST_F(ImportTest, SkeletonWithoutFacesBecomesAStickFigureThatMoves) {
+    const fs::path model = write("walk.bvh", R"(HIERARCHY
+ROOT Hips
+{
+  OFFSET 0 0 0
+  CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation
+  JOINT Leg
+  {
+    OFFSET 1 -4 0
+    CHANNELS 3 Zrotation Xrotation Yrotation
+    JOINT Foot
+    {
+      OFFSET 0 -4 0
+      CHANNELS 3 Zrotation Xrotation Yrotation
+      End Site
+      {
+        OFFSET 0 0 1
+      }
+    }
+  }
+  JOINT Spine
+  {
+    OFFSET 0 3 0
+    CHANNELS 3 Zrotation Xrotation Yrotation
+    End Site
+    {
+      OFFSET 0 3 0
+    }
+  }
+}
+MOTION
+Frames: 3
+Frame Time: 0.25
+0 8 0 0 0 0 10 0 0 5 0 0 0 0 5
+0 8 1 0 5 0 40 0 0 30 0 0 0 5 0
+0 8 2 0 10 0 70 0 0 5 0 0 5 0 0
+)");
+    const SourceScene scene = read_model_file(model);
+    ASSERT_TRUE(scene.skeleton_only);
+    const ImportResult r = import_scene(scene, {});
+    std::vector<std::string> parts;
+    for (int32_t n : r.parts.node)
+        parts.push_back(scene.nodes[static_cast<std::size_t>(n)].name);
+    EXPECT_EQ(parts, (std::vector<std::string>{"Hips", "Leg", "Foot", "Spine"}));
+    const check::CheckReport report = write_data_folder(r.files, scratch_.path() / "out");
+    EXPECT_EQ(report.count(Severity::error) + report.count(Severity::warning), 0);
+    const auto rest = core_points(scratch_.path() / "out", 0);
+    EXPECT_EQ(current_store()->primitive_count, 5 * 6) << "five boxes of six quads";
+    const auto swung = core_points(scratch_.path() / "out", int32_t(r.clip.times.size()) / 2);
+    double swing = 0;
+    for (std::size_t i = 0; i < rest[1].size(); ++i)
+        swing = std::max(swing, length(swung[1][i] - rest[1][i]));
+    EXPECT_GT(swing, 20) << "the leg swings";
+}
+
 // --- putting the folder in place -------------------------------------------------
 
 // A new folder, then the same one again (a walkers folder is replaced whole:

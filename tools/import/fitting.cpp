@@ -28,32 +28,45 @@ double area(const std::vector<LocalTriangle>& triangles) {
 }
 
 // `total` triangles shared out by area, each part between its minimum and all
-// it has: what a part cannot use goes to the others, by their areas.
+// it has: what a part cannot use goes to the others, by their areas. Parts
+// whose share is more than they have are settled first, then those below
+// their minimum, until every share is in range.
 std::vector<int32_t> targets(const std::vector<std::vector<LocalTriangle>>& parts,
                              const std::vector<double>& areas, int32_t total) {
     const std::size_t n = parts.size();
     std::vector<int32_t> out(n, 0);
     std::vector<bool> settled(n, false);
     double left = total;
-    for (bool changed = true; changed;) {
-        changed = false;
+    for (;;) {
         double area_left = 0;
+        std::size_t unsettled = 0;
         for (std::size_t p = 0; p < n; ++p)
-            if (!settled[p]) area_left += areas[p];
-        for (std::size_t p = 0; p < n; ++p) {
-            if (settled[p]) continue;
-            const auto source = static_cast<int32_t>(parts[p].size());
-            const double portion = area_left > 0 ? left * areas[p] / area_left : left / double(n);
-            const int32_t lowest = minimum_triangles(source);
-            if (portion >= source || portion <= lowest) {
-                out[p] = portion >= source ? source : lowest;
-                settled[p] = true;
-                left -= out[p];
-                changed = true;
-                break;
+            if (!settled[p]) {
+                area_left += areas[p];
+                ++unsettled;
             }
-            out[p] = static_cast<int32_t>(portion);
-        }
+        if (unsettled == 0) break;
+        std::vector<double> portion(n, 0);
+        for (std::size_t p = 0; p < n; ++p)
+            if (!settled[p])
+                portion[p] = area_left > 0 ? left * areas[p] / area_left : left / double(unsettled);
+        const auto settle = [&](bool over) {
+            bool any = false;
+            for (std::size_t p = 0; p < n; ++p) {
+                const auto source = static_cast<int32_t>(parts[p].size());
+                const int32_t bound = over ? source : minimum_triangles(source);
+                if (settled[p] || (over ? portion[p] < bound : portion[p] > bound)) continue;
+                out[p] = bound;
+                settled[p] = true;
+                left -= bound;
+                any = true;
+            }
+            return any;
+        };
+        if (settle(true) || settle(false)) continue;
+        for (std::size_t p = 0; p < n; ++p)
+            if (!settled[p]) out[p] = static_cast<int32_t>(portion[p]);
+        break;
     }
     return out;
 }

@@ -92,11 +92,15 @@ int32_t texture_side(int32_t n) {
 
 writers::Image16 texture_image(const RgbPicture& picture) {
     const int32_t w = texture_side(picture.width), h = texture_side(picture.height);
-    std::vector<uint8_t> resized(std::size_t{3} * w * h);
-    if (!stbir_resize_uint8_srgb(picture.rgb.data(), picture.width, picture.height,
-                                 3 * picture.width, resized.data(), w, h, 3 * w, 3,
-                                 STBIR_ALPHA_CHANNEL_NONE, 0))
-        throw ImportError("a picture could not be resized");
+    // A picture of the right size is taken as it is: the filter would soften it.
+    std::vector<uint8_t> resized = picture.rgb;
+    if (w != picture.width || h != picture.height) {
+        resized.assign(std::size_t{3} * w * h, 0);
+        if (!stbir_resize_uint8_srgb(picture.rgb.data(), picture.width, picture.height,
+                                     3 * picture.width, resized.data(), w, h, 3 * w, 3,
+                                     STBIR_ALPHA_CHANNEL_NONE, 0))
+            throw ImportError("a picture could not be resized");
+    }
     writers::Image16 image(w, h, {0, 0, 0});
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) {

@@ -3,7 +3,8 @@
 // decode_picture reads PNG, JPEG, TGA, BMP (any depth and header), GIF, PSD
 // and PIC through stb_image, from a file or bytes a model embeds, into 8-bit
 // RGB (alpha dropped: the renderer draws no transparency). texture_image
-// resizes it with stb_image_resize (sRGB-aware filtering) to sides that are
+// resizes it with stb_image_resize (sRGB-aware filtering; a picture whose sides
+// already are powers of two in range is taken as it is) to sides that are
 // powers of two, each side the power nearest its own in proportion (so 193
 // becomes 256 and 100 becomes 128), from 2 to 256, and keeps the top five bits
 // of each channel: a 16-bit 5-5-5 picture, a depth the texture loader copies as
