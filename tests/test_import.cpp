@@ -453,7 +453,12 @@ std::string sphere_obj(int32_t rings) {
 // A sphere of 4,096 triangles is simplified into nine walkers' share of every
 // capacity, with walkers-check's tenth spare, and the folder checks clean.
 TEST_F(ImportTest, LargeMeshIsSimplifiedToFitNineWalkers) {
-    const ImportResult r = import_model(write("sphere.obj", sphere_obj(32)), {});
+    // A long material name: its shades' texture names must fit a slot's 27 characters.
+    write("sphere.mtl", "newmtl a_material_whose_name_goes_on_and_on\nKd 0.8 0.3 0.2\n");
+    const ImportResult r = import_model(
+        write("sphere.obj",
+              "mtllib sphere.mtl\nusemtl a_material_whose_name_goes_on_and_on\n" + sphere_obj(32)),
+        {});
     const Allowance a = walker_allowance();
     EXPECT_EQ(a.positions, 150);
     EXPECT_EQ(a.texcoords, 120);
@@ -524,8 +529,9 @@ TEST_F(ImportTest, PictureLandsTheRightWayRoundOnItsFace) {
                                    {0, 0, char(255), 0, char(255), 0}};
     for (int32_t row = 0; row < 2; ++row) // rows of 2 x 3 bytes, padded to 8, bottom row first
         bmp.replace(54 + 8 * std::size_t(row), 6, bottom_top[row], 6);
-    write("quad.bmp", bmp);
-    write("quad.mtl", "newmtl pic\nmap_Kd quad.bmp\n");
+    // Long names must still fit a texture slot's 27 characters.
+    write("a_picture_with_a_rather_long_name.bmp", bmp);
+    write("quad.mtl", "newmtl pic\nmap_Kd a_picture_with_a_rather_long_name.bmp\n");
     // OBJ's v runs up the picture: (0, 1) is its top left.
     const fs::path model = write("quad.obj", "mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
                                              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl pic\n"

@@ -69,11 +69,15 @@ std::string fixed(double v, int decimals) {
     return buffer;
 }
 
-// A file name from free text: lower-case letters, digits, '_' and '-'.
-std::string file_stem(const std::string& text) {
+// A file name from free text: `prefix`, then the text's letters (lower case),
+// digits and '_' (at most 20), then `suffix`, at most `most` characters in all.
+std::string file_name(const std::string& prefix, const std::string& text, const std::string& suffix,
+                      std::size_t most) {
+    const std::size_t room =
+        most > prefix.size() + suffix.size() ? most - prefix.size() - suffix.size() : 0;
     std::string out;
     for (unsigned char c : text) {
-        if (out.size() >= NAME_CHARS) break;
+        if (out.size() >= std::min(room, NAME_CHARS)) break;
         if (std::isalnum(c))
             out += static_cast<char>(std::tolower(c));
         else if (!out.empty() && out.back() != '_')
@@ -81,7 +85,12 @@ std::string file_stem(const std::string& text) {
     }
     while (!out.empty() && out.back() == '_')
         out.pop_back();
-    return out.empty() ? "part" : out;
+    return prefix + out + suffix;
+}
+
+// A texture's file name, short enough for a texture slot's name field.
+std::string texture_file_name(const std::string& prefix, const std::string& text) {
+    return file_name(prefix, text, ".bmp", TEXTURE_NAME_BYTES - 1);
 }
 
 std::vector<uint8_t> bytes_of(const std::string& text) {
@@ -166,8 +175,8 @@ bool picture_surface(const SourceMaterial& mat, Materials& m,
         if (!m.picture_colour) m.picture_colour = mean_colour(picture);
         auto [it, added] = made.emplace(
             mat.picture->label,
-            "t" + std::to_string(made.size()) + "_" +
-                file_stem(std::filesystem::path(mat.picture->label).stem().string()) + ".bmp");
+            texture_file_name("t" + std::to_string(made.size()) + "_",
+                              std::filesystem::path(mat.picture->label).stem().string()));
         if (added) {
             const writers::Image16 image = texture_image(picture);
             m.textures.push_back({it->second, writers::bmp16_file(image)});
@@ -212,8 +221,8 @@ Materials make_surfaces(const SourceScene& scene, bool stick, std::vector<Note>&
         for (int32_t k = 0; k < SHADES; ++k) {
             Surface& s = m.surfaces[i * SHADES + static_cast<std::size_t>(k)];
             if (static_cast<int32_t>(i) == m.plain && (k == 0 || !m.shaded)) continue; // plain
-            const std::string name = "c" + std::to_string(i) + "s" + std::to_string(k) + "_" +
-                                     file_stem(scene.materials[i].name) + ".bmp";
+            const std::string name = texture_file_name(
+                "c" + std::to_string(i) + "s" + std::to_string(k) + "_", scene.materials[i].name);
             s = {SurfaceKind::colour, name};
             m.textures.push_back(
                 {name, writers::bmp16_file(colour_image(shade_of(scene.materials[i].colour, k)))});
@@ -505,7 +514,8 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
     for (std::size_t p = 0; p < result.parts.node.size(); ++p) {
         const PartMesh& pm = fitted->parts[p];
         const std::string name = node_name(scene, result.parts.node[p]);
-        const std::string file = "p" + std::to_string(p) + "_" + file_stem(name) + ".msh";
+        const std::string file =
+            file_name("p" + std::to_string(p) + "_", name, ".msh", NAME_CHARS + 10);
         try {
             result.files.push_back({file, pm.mesh.serialise()});
         } catch (const std::runtime_error& e) {
