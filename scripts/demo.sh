@@ -2,8 +2,11 @@
 # Quick start: installs what is missing, builds the demo (Release) when needed
 # and opens its window. Without a display it says how to render frames with
 # walkers-snapshot instead and builds that tool.
+#   scripts/demo.sh [WALKERS OPTIONS]   e.g. --fullscreen, --scale 2, --data DIR
 #   WALKERS_DEMO_BUILD=DIR   build folder (default build-demo)
+# The options go to walkers as given, from the folder the script was started in.
 set -euo pipefail
+start_dir=$PWD
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
@@ -34,5 +37,6 @@ MSG
 fi
 
 build_targets walkers
-cd "$build/bin" # the data folder sits beside the program
-exec ./walkers
+program=$(realpath "$build/bin/walkers") # the data folder sits beside it
+cd "$start_dir"
+exec "$program" "$@"

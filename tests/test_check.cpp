@@ -139,10 +139,12 @@ const std::vector<BrokenFolder>& broken_folders() {
         {"section text: an object count beyond its names",
          [](const fs::path& dir) {
              replace_in(dir / "mdt.txt", "SEC_M_OBJ: 13 S", "SEC_M_OBJ: 14 S");
-             return ":" + std::to_string(line_of(dir / "mdt.txt", "SEC_M_BORN:"));
+             return ":" + std::to_string(line_of(dir / "mdt.txt", "SEC_M_OBJ:"));
          },
          "mdt.txt", "error",
-         "section SEC_M_OBJ: the token closing it, 'SEC_M_BORN:', looks like a section name", 1},
+         "section SEC_M_OBJ: its count 14 is more than its records: its last record took what "
+         "follows them, and 'SEC_M_BORN:' on line ",
+         1},
         {"model file: more meshes than the head's part count",
          [](const fs::path& dir) {
              replace_in(dir / "mdt.txt", "SEC_M_HEAD: 1 IVVV\n  13", "SEC_M_HEAD: 1 IVVV\n  12");
@@ -217,9 +219,9 @@ const std::vector<BrokenFolder>& broken_folders() {
              fs::remove(dir / "ho16.bmp");
              return std::string();
          },
-         "mdt.txt", "error",
-         "texture slot 2 holds face4.bmp instead of the outfit ho16.bmp: the plain faces of "
-         "walkers 1, 4 and 7 wear it",
+         "ho16.bmp", "error",
+         "this outfit is not in texture slot 2, which holds face4.bmp instead: the plain faces "
+         "of walkers 1, 4 and 7 wear it",
          1},
     };
     return cases;
@@ -259,6 +261,199 @@ TEST_F(CheckTool, EachBrokenFolderGetsItsLineAndItsExitStatus) {
         EXPECT_TRUE(found) << "no line starting '" << start << "' with '" << c.phrase << "' in\n"
                            << run.out;
     }
+}
+
+// What one problem line must say: its file (in the folder), its position text
+// (":LINE", ":byte N" or none), its severity and a phrase of its message.
+struct Expected {
+    std::string file;
+    std::string position;
+    const char* severity;
+    std::string phrase;
+};
+
+// The offset of the first chunk of `type` in mesh bytes.
+std::size_t chunk_offset(const std::string& mesh, int16_t type) {
+    for (std::size_t at = 8; at + 8 <= mesh.size();) {
+        const auto word = [&](std::size_t k) { return static_cast<uint8_t>(mesh[at + k]); };
+        if (static_cast<int16_t>(word(0) | word(1) << 8) == type) return at;
+        at += word(4) | word(5) << 8 | word(6) << 16 | static_cast<std::size_t>(word(7)) << 24;
+    }
+    return 0;
+}
+
+std::string at_byte_of(std::size_t offset) {
+    return ":byte " + std::to_string(offset);
+}
+
+struct PositionCase {
+    const char* what;
+    // Breaks the folder; returns every problem line the check must print, in order.
+    std::function<std::vector<Expected>(const fs::path&)> breaks;
+};
+
+const std::vector<PositionCase>& position_cases() {
+    static const std::vector<PositionCase> cases = {
+        {"a missing END: named where it was expected, with what it cost",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             replace_in(dir / "mdt.txt", "0 0 0 0   1 1 1 0\nEND\n", "0 0 0 0   1 1 1 0\n");
+             const fs::path m = dir / "mdt.txt";
+             const auto line = [&](const char* text) { return std::to_string(line_of(m, text)); };
+             return {{"mdt.txt", ":" + line("  13   0 100 500"), "error",
+                      "section SEC_M_HEAD: its closing token (END) is missing after its last "
+                      "record, which ends on this line: 'SEC_M_OBJ:' on line " +
+                          line("SEC_M_OBJ:") +
+                          " was taken for its closing token, so section SEC_M_OBJ: is lost and "
+                          "lines " +
+                          line("SEC_M_OBJ:") + " to " +
+                          std::to_string(line_of(m, "SEC_M_BORN:") - 1) +
+                          " are read as the sections '13', 'head.msh', 'arm_lower_r.msh' and "
+                          "'leg_upper_r.msh'; from SEC_M_BORN: on line " +
+                          line("SEC_M_BORN:") + " on, sections are read as written"},
+                     {"mdt.txt", ":" + line("SEC_M_BORN:"), "warning", "13 records for 0 parts"},
+                     {"mdt.txt", "", "error", "no SEC_M_OBJ: section after SEC_M_HEAD:"},
+                     {"mdt.txt", "", "error", "the 9 walkers loaded have no face to draw"},
+                     {"an.txt", "", "warning", "the model it drives has 0"}};
+         }},
+        {"a mistyped mesh name: at the file and at the line naming it",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             replace_in(dir / "mdt.txt", "  head.msh", "  haed.msh");
+             return {{"haed.msh", "", "error", "cannot read this file: No such file or directory"},
+                     {"mdt.txt", ":" + std::to_string(line_of(dir / "mdt.txt", "haed.msh")),
+                      "error",
+                      "mesh file \"haed.msh\" cannot be read: No such file or directory; part 2 "
+                      "is left empty"}};
+         }},
+        {"a mistyped texture name in a mesh: at the name's byte",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             replace_in(dir / "head.msh", std::string("face4.bmp\0", 10),
+                        std::string("face5.bmp\0", 10));
+             const std::string mesh = read_text(dir / "head.msh");
+             return {{"face5.bmp", "", "error", "cannot read this file"},
+                     {"head.msh", at_byte_of(mesh.find("face5.bmp")), "error",
+                      "texture-names chunk: texture \"face5.bmp\" cannot be read: No such file or "
+                      "directory; faces that select it are drawn flat"},
+                     {"head.msh", at_byte_of(chunk_offset(mesh, CHUNK_TEXTURED_QUADS)), "error",
+                      "the selected texture 'face5.bmp' could not be loaded"}};
+         }},
+        {"an empty folder: the missing files themselves, in the order they are read",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             fs::remove_all(dir);
+             fs::create_directories(dir);
+             std::vector<Expected> lines;
+             for (const char* outfit : {"ome16.bmp", "buki16.bmp", "ho16.bmp"}) {
+                 lines.push_back({outfit, "", "error", "cannot read this file"});
+                 lines.push_back({outfit, "", "error", "this outfit is not in texture slot"});
+             }
+             lines.push_back({"mdt.txt", "", "error", "cannot read this file"});
+             lines.push_back({"an.txt", "", "error", "cannot read this file"});
+             return lines;
+         }},
+        {"a mesh cut short at a chunk's end loses what followed: an error",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             const std::string mesh = read_text(dir / "head.msh");
+             testing::write_text(dir / "head.msh",
+                                 mesh.substr(0, chunk_offset(mesh, CHUNK_TEXTURE_NAMES)));
+             return {{"head.msh", ":byte 4", "error", "the file is cut short"}};
+         }},
+        {"face chunks before any positions chunk: one error for the chunk",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             MeshBytes m;
+             m.i16(0);
+             m.i16(0);
+             m.u32(8 + 24 + 20);
+             chunk(m, CHUNK_QUADS, 2, 16);
+             for (int16_t i : {0, 1, 2, 3, 3, 2, 1, 0})
+                 m.i16(i);
+             chunk(m, CHUNK_POSITIONS, 1, 12);
+             for (float v : {0.f, 0.f, 0.f})
+                 m.f32(v);
+             testing::write_file(dir / "head.msh", m.bytes);
+             return {{"head.msh", ":byte 8", "error",
+                      "plain-quads chunk: no positions chunk comes before it; its 2 faces are "
+                      "dropped"}};
+         }},
+        {"a bare joint, a header without chunks: no problem",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             MeshBytes m;
+             m.i16(0);
+             m.i16(0);
+             m.u32(8);
+             testing::write_file(dir / "head.msh", m.bytes);
+             return {};
+         }},
+        {"a bare joint, a positions chunk of count 0: no problem",
+         [](const fs::path& dir) -> std::vector<Expected> {
+             MeshBytes m;
+             m.i16(0);
+             m.i16(0);
+             m.u32(16);
+             chunk(m, CHUNK_POSITIONS, 0, 0);
+             testing::write_file(dir / "head.msh", m.bytes);
+             return {};
+         }},
+    };
+    return cases;
+}
+
+// The problem lines come first: then an empty line and the model's, or the
+// model's line at once when there are none.
+std::vector<std::string> problem_lines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line) && !line.empty() && line.rfind("model ", 0) != 0;)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(CheckTool, ProblemsPointWhereTheAuthorMustEditInFileOrder) {
+    for (const PositionCase& c : position_cases()) {
+        SCOPED_TRACE(c.what);
+        const fs::path dir = copy_of_generated("positions");
+        const std::vector<Expected> expected = c.breaks(dir);
+        const ToolRun run = run_check("'" + dir.string() + "'");
+        EXPECT_EQ(run.status, expected.empty() ? 0 : 1) << run.out;
+        const std::vector<std::string> lines = problem_lines(run.out);
+        ASSERT_EQ(lines.size(), expected.size()) << run.out;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Expected& e = expected[i];
+            const std::string start =
+                (dir / e.file).string() + e.position + ": " + e.severity + ": ";
+            EXPECT_EQ(lines[i].rfind(start, 0), 0u) << "line " << i << ": " << lines[i];
+            EXPECT_NE(lines[i].find(e.phrase), std::string::npos)
+                << "line " << i << ": " << lines[i];
+        }
+    }
+}
+
+// docs/assets.md's hand-written folder, run as printed there: it loads and
+// checks clean, so the page cannot drift from what the loaders take.
+TEST_F(CheckTool, TheHandWrittenFolderOfTheAssetsPageChecksClean) {
+    if (std::system("python3 -c '' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+    const std::string page = read_text(fs::path(WALKERS_SOURCE_DIR) / "docs" / "assets.md");
+    const auto marker = page.find("<!-- tests/test_check.cpp runs the block below");
+    ASSERT_NE(marker, std::string::npos);
+    const auto begin = page.find("```sh\n", marker);
+    ASSERT_NE(begin, std::string::npos);
+    const auto end = page.find("\n```\n", begin);
+    ASSERT_NE(end, std::string::npos);
+
+    const ScratchDir work("handmade");
+    fs::create_directories(work.path() / "build" / "bin");
+    fs::create_directory_symlink(fs::absolute(generated_folder()),
+                                 work.path() / "build" / "bin" / "data");
+    testing::write_text(work.path() / "block.sh", page.substr(begin + 6, end + 1 - (begin + 6)));
+    ASSERT_EQ(std::system(("cd '" + work.dir() + "' && bash -e block.sh").c_str()), 0);
+
+    const fs::path folder = work.path() / "mywalker";
+    const ToolRun run = run_check("'" + folder.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.out;
+    for (const std::string& expected :
+         {folder.string() + ": 0 errors, 0 warnings\n",
+          std::string(": 1 part of the 1 its head gives, 8 vertices, hierarchy 1 level deep; 9 of "
+                      "9 walkers loaded\n"),
+          std::string(": 1 key, 1 pose of 1 part; plays 1 key in a loop\n")})
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
 }
 
 TEST_F(CheckTool, GeneratedFolderChecksClean) {

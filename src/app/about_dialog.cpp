@@ -6,23 +6,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "walkers_version.h"
+
 namespace walkers {
 
 namespace {
 
 QString about_text(int64_t frames_drawn) {
-    return QObject::tr("<b>walkers</b><p>Nine animated, textured walkers stroll over a floor, "
+    return QObject::tr("<b>walkers %1</b><p>Nine animated, textured walkers stroll over a floor, "
                        "drawn by the demo's own fixed-point software renderer into a 16-bit "
                        "RGB555 picture.</p>"
                        "<p><b>Controls</b><br>"
                        "Left click: send a walker out to the front and back<br>"
                        "Space: pause or resume; period: one frame while paused<br>"
-                       "Ctrl+S: save the frame as a PNG<br>"
+                       "Ctrl+S: save the frame as a picture (PNG unless the name says "
+                       "otherwise)<br>"
                        "F11: full screen; F1: this box<br>"
                        "Escape or Ctrl+Q: quit (Escape also here)<br>"
                        "Demo menu: also always on top and an unlimited frame rate<br>"
                        "View menu: actual size or scaled to the window, the frame rate</p>"
-                       "<p>Frames drawn so far: %1</p>")
+                       "<p>Frames drawn so far: %2</p>")
+        .arg(QStringLiteral(WALKERS_VERSION))
         .arg(frames_drawn);
 }
 

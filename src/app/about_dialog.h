@@ -1,7 +1,7 @@
 // about_dialog.h - the modal About box (dialog "102").
 //
-// Says what the demo is, lists the controls and how many frames have been
-// drawn so far. Its button "1000" closes it. Escape in it ends the whole
+// Says what the demo is and its version, lists the controls and how many
+// frames have been drawn so far. Its button "1000" closes it. Escape in it ends the whole
 // program: it emits programQuitRequested and then closes, so the caller's
 // exec() returns and the main loop sees the quit at once.
 #pragma once

@@ -18,13 +18,23 @@ const QCommandLineOption DATA("data",
                               "the program, and the installed ../share/walkers/data).",
                               "DIR");
 const QCommandLineOption UNLIMITED("unlimited", "Draw frames back to back instead of 60 a second.");
-const QCommandLineOption FRAMES("frames", "Quit after N frames and print the frame rate.", "N");
-const QCommandLineOption SCALE("scale", "Open the window showing the picture N times its size.",
+const QCommandLineOption FRAMES("frames",
+                                "Quit after N frames (1 or more) and print the frame rate.", "N");
+const QCommandLineOption SCALE("scale",
+                               QStringLiteral("Open the window showing the picture N times its "
+                                              "size (1 to %1; less where the screen has no room "
+                                              "for it).")
+                                   .arg(MAX_START_SCALE),
                                "N");
 const QCommandLineOption FULL_SCREEN("fullscreen", "Start in full screen.");
 
 const char* DESCRIPTION = "Nine walkers stroll over a floor, drawn by their own fixed-point "
                           "software renderer. A left click sends one out to the front.";
+
+const char* KEYS = "\nIn the window: a left click sends a walker out to the front; Space pauses\n"
+                   "and resumes; . runs one frame while paused; Ctrl+S saves the frame; F11\n"
+                   "switches full screen; F1 opens the About box; Escape or Ctrl+Q quits.\n"
+                   "See man walkers for more.\n";
 
 std::optional<int64_t> whole_number(const QString& text, int64_t lowest, int64_t highest) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
@@ -35,14 +45,43 @@ std::optional<int64_t> whole_number(const QString& text, int64_t lowest, int64_t
 }
 
 CommandLine error(const QString& message) {
-    return {.action = CommandLine::Action::Error, .options = {}, .data_dir = {}, .text = message};
+    return {.action = CommandLine::Action::Error,
+            .options = {},
+            .data_dir = {},
+            .text = message + QStringLiteral("; see --help")};
+}
+
+// The argument that brought the unknown option `name`, as it was typed (without
+// a value given with '='): "--bogus" for bogus, "-xyz" for x.
+QString typed_option(const QStringList& arguments, const QString& name) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--")) break;
+        const QString typed = argument.section('=', 0, 0);
+        if (typed == QStringLiteral("--") + name) return typed;
+        if (name.size() == 1 && !typed.startsWith(QStringLiteral("--")) && typed.startsWith('-') &&
+            typed.contains(name))
+            return typed;
+    }
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// The parser's complaint in the tools' words: an unknown option as typed, other
+// problems as the parser puts them, without its capital and full stop.
+QString parse_error(const QCommandLineParser& parser, const QStringList& arguments) {
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+        return QStringLiteral("unknown option '%1'").arg(typed_option(arguments, unknown.first()));
+    QString text = parser.errorText();
+    if (text.endsWith('.')) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    return text;
 }
 
 QString help_text(const QCommandLineParser& parser) {
     // Without an application object the parser cannot know the program's name.
     QString text = parser.helpText();
     const qsizetype first_line_end = text.indexOf('\n');
-    return QStringLiteral("Usage: walkers [options]") + text.mid(first_line_end);
+    return QStringLiteral("Usage: walkers [options]") + text.mid(first_line_end) +
+           QString::fromUtf8(KEYS);
 }
 
 } // namespace
@@ -51,7 +90,7 @@ CommandLine parse_command_line(const QStringList& arguments, const QString& benc
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(DESCRIPTION));
     parser.addOptions({HELP, VERSION, DATA, UNLIMITED, FRAMES, SCALE, FULL_SCREEN});
-    if (!parser.parse(arguments)) return error(parser.errorText());
+    if (!parser.parse(arguments)) return error(parse_error(parser, arguments));
     if (!parser.positionalArguments().isEmpty())
         return error(QStringLiteral("unexpected argument '%1'")
                          .arg(parser.positionalArguments().constFirst()));

@@ -9,8 +9,9 @@
 // WALKERS_BENCH_FRAMES: when set, it acts as --frames N --unlimited (an older
 // way to measure the frame rate); --frames on the command line wins over it.
 // Anything unknown, a missing value or a bad number gives Action::Error and a
-// one-line message; numbers are plain decimal digits, --frames from 1 and
-// --scale from 1 to MAX_START_SCALE.
+// one-line message ending "; see --help", naming an unknown option as it was
+// typed; numbers are plain decimal digits, --frames from 1 and --scale from 1
+// to MAX_START_SCALE. The help lists the ranges and the window's keys.
 #pragma once
 
 #include <QString>

@@ -28,6 +28,17 @@ FramePlacement place_frame(QSize frame, QSize view, double device_pixel_ratio, S
     return {centred(shrunk, view), 0};
 }
 
+int fitting_scale(QSize frame, QSize around, QSize available, int asked) {
+    const auto fits = [&](int scale) {
+        const QSize window = frame * scale + around;
+        return window.width() <= available.width() && window.height() <= available.height();
+    };
+    int scale = std::max(1, asked);
+    while (scale > 1 && !fits(scale))
+        --scale;
+    return scale;
+}
+
 QSize device_size(QSize logical, double device_pixel_ratio) {
     return {static_cast<int>(std::floor(logical.width() * device_pixel_ratio)),
             static_cast<int>(std::floor(logical.height() * device_pixel_ratio))};

@@ -31,4 +31,10 @@ FramePlacement place_frame(QSize frame, QSize view, double device_pixel_ratio, S
 // The view's size in device pixels for a logical size and ratio, rounded down.
 QSize device_size(QSize logical, double device_pixel_ratio);
 
+// The start scale a window can open at: the largest whole factor from 1 to
+// `asked` at which the frame shown that many times, plus `around` (the menu bar
+// and the window's decorations), fits `available` (the screen less its panels).
+// 1 when even that does not fit: the window then opens at its usual size.
+int fitting_scale(QSize frame, QSize around, QSize available, int asked);
+
 } // namespace walkers

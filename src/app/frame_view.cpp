@@ -1,10 +1,11 @@
-// frame_view.cpp - paints the frame, the floor around it and the overlays.
+// frame_view.cpp - paints the frame, the margins around it and the overlays.
 #include "app/frame_view.h"
 
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QTextOption>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +19,8 @@ constexpr int OVERLAY_MARGIN = 8;
 constexpr int OVERLAY_PADDING = 6;
 constexpr int NOTICE_MAX_WIDTH = 460;
 const QColor OVERLAY_BACKGROUND(0, 0, 0, 190);
+// web/page.css's body background, #1c1c1c.
+constexpr int MARGIN_GREY = 0x1c;
 
 QRectF logical_rect(const QRect& device, double ratio) {
     return {device.x() / ratio, device.y() / ratio, device.width() / ratio,
@@ -48,9 +51,19 @@ QImage* painted_rgb32_image(QPainter& painter, QPoint& offset) {
 
 } // namespace
 
-FrameView::FrameView(QWidget* parent) : QWidget(parent) {
+QColor margin_colour() {
+    return QColor(MARGIN_GREY, MARGIN_GREY, MARGIN_GREY);
+}
+
+FrameView::FrameView(QWidget* parent) : QWidget(parent), message_timer_(new QTimer(this)) {
     // Every pixel is painted by paintEvent, so Qt need not clear first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    message_timer_->setSingleShot(true);
+    message_timer_->setInterval(MESSAGE_MILLISECONDS);
+    connect(message_timer_, &QTimer::timeout, this, [this] {
+        message_.clear();
+        update();
+    });
 }
 
 void FrameView::showFrame(std::span<const uint16_t> words, QSize size) {
@@ -128,6 +141,12 @@ void FrameView::setPaused(bool paused) {
     update();
 }
 
+void FrameView::showMessage(const QString& text) {
+    message_ = text;
+    message_timer_->start();
+    update();
+}
+
 // The view's logical pixels that show the frame's pixels `in_frame`, rounded
 // outwards; all of the view when the frame is shrunk (filtered) to fit.
 QRect FrameView::viewRect(const QRect& in_frame) const {
@@ -149,9 +168,14 @@ void FrameView::paintEvent(QPaintEvent* event) {
         if (event->rect().contains(rect())) frame_rate_painted_ = frame_rate_;
     }
     if (paused_) paintCornerLabel(painter, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
+    if (!message_.isEmpty()) {
+        const int room = width() - 2 * (OVERLAY_MARGIN + OVERLAY_PADDING);
+        paintCornerLabel(painter, painter.fontMetrics().elidedText(message_, Qt::ElideMiddle, room),
+                         Qt::AlignBottom | Qt::AlignLeft);
+    }
 }
 
-// True when the frame will paint every device pixel of the view, so the floor
+// True when the frame will paint every device pixel of the view, so the margins
 // would only be painted over. With a fractional ratio the view's last device
 // pixel may be only partly covered by its logical size: always fill then.
 bool FrameView::coversView(const FramePlacement& placed) const {
@@ -180,7 +204,7 @@ QRect FrameView::exposedSource(const FramePlacement& placed, const QRect& expose
 
 void FrameView::paintFrame(QPainter& painter, const QPaintEvent& event) {
     const FramePlacement placed = placement();
-    if (!coversView(placed)) painter.fillRect(rect(), floor_colour()); // the margins
+    if (!coversView(placed)) painter.fillRect(rect(), margin_colour());
     painted_directly_ = false;
     if (!hasFrame() || placed.target.isEmpty()) return;
     if (paintFrameDirectly(painter, event, placed)) {
@@ -237,8 +261,12 @@ void FrameView::paintNotice(QPainter& painter) {
 void FrameView::paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner) {
     QRect box = painter.fontMetrics().boundingRect(text).adjusted(
         -OVERLAY_PADDING, -OVERLAY_PADDING / 2, OVERLAY_PADDING, OVERLAY_PADDING / 2);
-    const QRect area = rect().adjusted(OVERLAY_MARGIN, OVERLAY_MARGIN, -OVERLAY_MARGIN, 0);
-    box.moveTop(area.top());
+    const QRect area =
+        rect().adjusted(OVERLAY_MARGIN, OVERLAY_MARGIN, -OVERLAY_MARGIN, -OVERLAY_MARGIN);
+    if (corner & Qt::AlignBottom)
+        box.moveBottom(area.bottom());
+    else
+        box.moveTop(area.top());
     if (corner & Qt::AlignRight)
         box.moveRight(area.right());
     else

@@ -4,10 +4,13 @@
 // view's size, device pixel ratio and scale mode: at the start-up size that is
 // 1:1 filling the view; larger views get the largest whole factor that fits,
 // nearest-neighbour and centred. Everything around the frame (and the whole
-// view before the first frame or after the frame was dropped) is the floor's
-// colour. Over the picture, never into the frame, it draws a notice when one is
-// set (centred), the measured frame rate when that is shown (top right) and
-// "Paused" while the scene is paused (top left).
+// view before the first frame or after the frame was dropped) is margin_colour,
+// a dark grey well apart from the teal floor, so the picture reads as a framed
+// view and a walker at its edge is seen to leave it. Over the picture, never
+// into the frame, it draws a notice when one is set (centred), the measured
+// frame rate when that is shown (top right), "Paused" while the scene is paused
+// (top left) and a passing message, such as a save's confirmation, for
+// MESSAGE_MILLISECONDS (bottom left).
 //
 // The frame is given as the surface's RGB555 words. When the view paints into
 // a 32-bit RGB image (the window's backing store, as a rule) at one device
@@ -30,7 +33,12 @@
 
 #include "app/frame_layout.h"
 
+class QTimer;
+
 namespace walkers {
+
+// The colour around the picture: the browser page's dark surround.
+QColor margin_colour();
 
 class FrameView : public QWidget {
     Q_OBJECT
@@ -45,7 +53,7 @@ public:
     // The words on show changed inside `changed` (in frame pixels): repaints
     // at once only the part of the view that shows it.
     void showFrameChange(const QRect& changed);
-    // Forgets the frame and paints the floor.
+    // Forgets the frame and paints only the margin colour.
     void dropFrame();
     bool hasFrame() const { return !words_.empty(); }
     // The frame on show, widened to Format_RGB32; null when there is none.
@@ -66,6 +74,12 @@ public:
     // Painted with the next frame, so the label does not flicker on its own.
     void setFrameRate(double frames_per_second) { frame_rate_ = frames_per_second; }
     void setPaused(bool paused);
+    // Shows `text` bottom left until MESSAGE_MILLISECONDS have passed or the
+    // next message replaces it.
+    void showMessage(const QString& text);
+    const QString& message() const { return message_; }
+
+    static constexpr int MESSAGE_MILLISECONDS = 4000;
 
 signals:
     void leftButtonPressed();
@@ -96,6 +110,8 @@ private:
     double frame_rate_ = 0.0;
     double frame_rate_painted_ = 0.0; // the rate the label on screen shows
     bool paused_ = false;
+    QString message_;
+    QTimer* message_timer_;
 };
 
 } // namespace walkers

@@ -5,7 +5,8 @@
 // the working directory, "data" beside the executable and the installed one),
 // opens the window "TEST" and runs frames until Escape, the Quit command or
 // closing the window. Exit status: 0 for all of these; 1 when there is no
-// display to open the window on; 2 for a bad command line.
+// display to open the window on (said in one line, whether found before Qt
+// starts or by Qt itself); 2 for a bad command line.
 //
 // --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
 // quits after N frames and prints the frames per second: for measuring.
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
@@ -49,6 +51,43 @@ bool display_reachable() {
     return env_set("DISPLAY") && !local_x_display_missing(std::getenv("DISPLAY"));
 }
 
+void say_no_display(const char* why) {
+    std::fprintf(stderr,
+                 "walkers: no display to open the window on (%s); use walkers-snapshot to "
+                 "render frames without one\n",
+                 why);
+}
+
+// What Qt says while the application object is being made waits here. When
+// Qt finds no display it can use (a Wayland display named, but no Wayland
+// support installed, say) it writes a few lines and aborts: that becomes our
+// one line and exit status 1. Otherwise the held lines are passed on as Qt
+// would have written them.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> held_messages;
+QtMessageHandler qt_message_handler = nullptr;
+
+void hold_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg && text.contains(QStringLiteral("platform plugin"))) {
+        say_no_display("Qt could open none through DISPLAY or WAYLAND_DISPLAY");
+        std::_Exit(EXIT_NO_DISPLAY);
+    }
+    if (type == QtFatalMsg) qt_message_handler(type, context, text);
+    held_messages.push_back({type, QByteArray(context.category), text});
+}
+
+void pass_held_messages_on() {
+    qInstallMessageHandler(qt_message_handler);
+    for (const HeldMessage& m : held_messages)
+        qt_message_handler(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.constData()),
+                           m.text);
+    held_messages.clear();
+}
+
 walkers::DataDirLookup data_folder(const walkers::CommandLine& line, const char* argv0) {
     if (line.data_dir)
         return walkers::given_data_dir(QFile::encodeName(*line.data_dir).toStdString());
@@ -79,17 +118,21 @@ int main(int argc, char** argv) {
     if (line.action != walkers::CommandLine::Action::Run) return answer_without_running(line);
 
     if (!display_reachable()) {
-        std::fprintf(stderr, "walkers: no display to open the window on (DISPLAY is not set or "
-                             "its X server is not running); use walkers-snapshot to render "
-                             "frames without one\n");
+        say_no_display("DISPLAY is not set or its X server is not running");
         return EXIT_NO_DISPLAY;
     }
+    qt_message_handler = qInstallMessageHandler(hold_message);
     QApplication app(argc, argv);
+    pass_held_messages_on();
     // Desktops match the window to the installed entry (its name and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("walkers"));
     QApplication::setQuitOnLastWindowClosed(false); // the frame loop decides when to end
 
     walkers::DemoApp demo(walkers::real_scene_calls(data_folder(line, argv[0])), line.options);
+    if (const int shown = demo.window().startScale(); shown < line.options.start_scale)
+        std::fprintf(stderr,
+                     "walkers: --scale %d does not fit the screen; the picture opens at %dx\n",
+                     line.options.start_scale, shown);
     const auto start = walkers::steady_now();
     const int exit_code = demo.exec();
     if (line.options.frame_limit > 0) {

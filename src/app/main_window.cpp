@@ -7,16 +7,19 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QImageWriter>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QWindow>
 
 #include "app/about_dialog.h"
 #include "app/frame_image.h"
+#include "app/frame_layout.h"
 #include "app/frame_view.h"
 #include "app/startup_notice.h"
 #include "frontend/demo_window.h"
@@ -25,12 +28,35 @@ namespace walkers {
 
 namespace {
 
+// "*.png *.bmp ...": every suffix Qt's image writers take.
+QString writable_image_patterns() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    return patterns.join(' ');
+}
+
 QString ask_with_file_dialog(QWidget* parent, const QString& suggested) {
-    QFileDialog dialog(parent, QObject::tr("Save frame"), suggested,
-                       QObject::tr("PNG images (*.png)"));
+    QFileDialog dialog(
+        parent, QObject::tr("Save frame"), suggested,
+        QObject::tr("PNG images (*.png);;Images (%1)").arg(writable_image_patterns()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+// Writes the frame in the format its file name's suffix names, when Qt has a
+// writer for it; any other name gets ".png" added and is written as PNG.
+// `path` becomes the name written. Returns why the write failed, or nothing.
+QString write_frame(const QImage& frame, QString& path) {
+    QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format)) {
+        path += QStringLiteral(".png");
+        format = "png";
+    }
+    QImageWriter writer(path, format);
+    if (writer.write(frame)) return {};
+    return writer.errorString();
 }
 
 QString default_save_folder() {
@@ -77,9 +103,15 @@ void MainWindow::resizeToOuterSize() {
            DEMO_WINDOW_OUTER_HEIGHT - frame.top() - frame.bottom());
 }
 
-void MainWindow::resizeToShowScale(int scale) {
+void MainWindow::resizeToShowScale(int asked) {
     const QSize around_view = size() - view_->size(); // the menu bar
-    resize(surface_size_ * scale + around_view);
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize decorations(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QScreen* on = screen();
+    start_scale_ = on ? fitting_scale(surface_size_, around_view + decorations,
+                                      on->availableGeometry().size(), asked)
+                      : asked;
+    resize(surface_size_ * start_scale_ + around_view);
 }
 
 void MainWindow::runFrame() {
@@ -203,12 +235,17 @@ void MainWindow::saveFrame() {
         QMessageBox::information(this, tr("Save frame"), tr("No frame has been drawn yet."));
         return;
     }
-    const QString path = ask_save_path_(suggestedFramePath());
+    QString path = ask_save_path_(suggestedFramePath());
     if (path.isEmpty()) return;
-    save_folder_ = QFileInfo(path).absolutePath();
     // The frame already holds the widened colours, 8 bits a channel.
-    if (!frame.convertToFormat(QImage::Format_RGB888).save(path, "PNG"))
-        QMessageBox::warning(this, tr("Save frame"), tr("Could not write %1.").arg(path));
+    const QString failure = write_frame(frame.convertToFormat(QImage::Format_RGB888), path);
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(this, tr("Save frame"),
+                             tr("Could not save the frame to %1:\n%2").arg(path, failure));
+        return;
+    }
+    save_folder_ = QFileInfo(path).absolutePath();
+    view_->showMessage(tr("Saved %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -244,7 +281,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!torn_down_) {
-        // After teardown there is no frame to show: the view paints the floor.
+        // After teardown there is no frame to show: the view paints its margins.
         host_.forget_frame();
         scene_.teardown();
         torn_down_ = true;

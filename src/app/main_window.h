@@ -5,7 +5,9 @@
 // size of 520 x 508, the view below the menu bar is laid out, and scene.setup
 // runs with the view's size, all before the window is shown. When start-up
 // found nothing to show, the view carries a notice saying why. A start scale
-// above 1 then enlarges the window so the picture shows that many times its size.
+// above 1 then enlarges the window so the picture shows that many times its
+// size, or as many times as a window that fits the screen's available area
+// allows (startScale tells which).
 //
 // Menu actions carry their command numbers as data and object names:
 //   40001 Quit (Ctrl+Q)           40007 Save frame... (Ctrl+S)
@@ -65,15 +67,21 @@ public:
     void runFrame();
 
     bool onTop() const { return on_top_; }
+    // The factor the window opened the picture at: the start scale asked for,
+    // or less where the screen has no room for it.
+    int startScale() const { return start_scale_; }
     bool sceneTornDown() const { return torn_down_; }
     FrameView* view() const { return view_; }
     ViewHost& host() { return host_; }
     QAction* command(Command command) const;
 
-    // Save frame... writes the frame on screen as a PNG of the surface's size
-    // and colours, to the path the prompt returns (a file dialog unless replaced).
-    // It proposes this path: the last folder saved to (else the user's pictures
-    // or home folder) and a name with the frame number.
+    // Save frame... writes the frame on screen at the surface's size and in its
+    // colours to the path the prompt returns (a file dialog unless replaced), in
+    // the format the name's suffix names (PNG, BMP, JPEG, ...: what Qt's image
+    // writers take; another name gets ".png" added). The view confirms a save
+    // for a few seconds over the picture; a failed one gets a warning box with
+    // the reason. It proposes this path: the last folder saved to (else the
+    // user's pictures or home folder) and a name with the frame number.
     QString suggestedFramePath() const;
     void setSavePathPrompt(SavePathPrompt prompt) { ask_save_path_ = std::move(prompt); }
 
@@ -91,7 +99,7 @@ protected:
 
 private:
     void resizeToOuterSize();
-    void resizeToShowScale(int scale);
+    void resizeToShowScale(int asked);
     void createDemoMenu(const DemoOptions& options);
     void createViewMenu();
     QAction* addCommand(QMenu* menu, const QString& text, Command command,
@@ -108,6 +116,7 @@ private:
     QSize surface_size_;
     SavePathPrompt ask_save_path_;
     QString save_folder_;
+    int start_scale_ = 1;
     bool on_top_ = false;
     bool torn_down_ = false;
 };

@@ -1,12 +1,12 @@
 // scene_calls.cpp - binds the window's scene calls to the demo scene.
 #include "app/scene_calls.h"
 
-#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <system_error>
 
 #include "assets/diagnostics.h"
+#include "frontend/loaded_walkers.h"
 #include "scene/scene.h"
 
 namespace walkers {
@@ -20,8 +20,9 @@ StartupReport scene_report(const DataDirLookup& lookup, const DiagnosticLog& pro
     report.data_dir_opened = std::filesystem::is_directory(lookup.folder(), error);
     for (const auto& folder : lookup.tried)
         report.folders_tried.push_back(folder.string());
-    report.walkers_loaded = static_cast<int32_t>(std::count_if(
-        walkers().begin(), walkers().end(), [](const Walker& w) { return w.model >= 0; }));
+    const LoadedWalkers counts = count_loaded_walkers();
+    report.walkers_loaded = counts.loaded;
+    report.walkers_drawing = counts.drawing;
     report.unreadable_files = problems.unreadable_files();
     return report;
 }

@@ -27,6 +27,7 @@ struct StartupReport {
     bool data_dir_opened = true;            // false when the folder could not be entered
     std::vector<std::string> folders_tried; // the lookup's candidates, in order
     int32_t walkers_loaded = 0;
+    int32_t walkers_drawing = 0; // of those loaded, those with a face to draw
     std::vector<std::string> unreadable_files;
 };
 

@@ -33,7 +33,14 @@ QString startup_notice(const StartupReport& report) {
                     indented_lines(report.unreadable_files);
         return text + QObject::tr("\n\nStart walkers with --data DIR to name the folder.");
     }
-    if (report.walkers_loaded > 0) return {};
+    if (report.walkers_drawing > 0) return {};
+    if (report.walkers_loaded > 0)
+        return QObject::tr("Nothing to show: the %1 walkers loaded from")
+                   .arg(report.walkers_loaded) +
+               indented_lines({report.data_dir}) +
+               QObject::tr("\nhave no face to draw.\n\nThe problems met are on standard error; "
+                           "walkers-check names them all:") +
+               indented_lines({"walkers-check " + report.data_dir});
     return QObject::tr("Nothing to show: no walker could be loaded from") +
            indented_lines({report.data_dir}) + QStringLiteral("\n\n") + why_no_walker(report);
 }

@@ -237,24 +237,30 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
 
 } // namespace
 
-int32_t load_texture(const std::string& name) {
+int32_t load_texture(const std::string& name, std::string* refusal) {
     // A name already loaded only counts one more reference; its file is not read.
     if (const int32_t found = reference_texture(name); found >= 0) return found;
+    const auto refused = [refusal](std::string why) {
+        if (refusal) *refusal = std::move(why);
+        return -1;
+    };
     // A name too long or a full table is refused before the file is read.
     if (!can_claim_texture(name)) {
         FileDiagnostics problems(name);
-        if (name.size() >= static_cast<std::size_t>(TEXTURE_NAME_BYTES))
+        if (name.size() >= static_cast<std::size_t>(TEXTURE_NAME_BYTES)) {
             problems.error(NO_POSITION, "the name has ", name.size(), " characters, more than the ",
                            TEXTURE_NAME_BYTES - 1, " a texture slot holds; not loaded");
-        else
-            problems.error(NO_POSITION, "all ", TEXTURE_SLOTS,
-                           " texture slots are taken; not loaded");
-        return -1;
+            return refused("has a name too long for a texture slot");
+        }
+        problems.error(NO_POSITION, "all ", TEXTURE_SLOTS, " texture slots are taken; not loaded");
+        return refused("finds every texture slot taken");
     }
-    // read_whole_file names an unreadable file on stderr itself.
+    // read_whole_file names an unreadable file to the listener itself.
     const FileImage image = read_whole_file(name);
-    if (!image.ok || image.size > image.bytes.size()) return -1;
-    return load_image(name, std::span<const uint8_t>(image.bytes.data(), image.size));
+    if (!image.ok || image.size > image.bytes.size())
+        return refused("cannot be read: " + image.error);
+    const int32_t slot = load_image(name, std::span<const uint8_t>(image.bytes.data(), image.size));
+    return slot >= 0 ? slot : refused("is refused (its own problems say why)");
 }
 
 } // namespace walkers

@@ -5,7 +5,9 @@
 // slot that already holds that name (one more reference, the file is not read).
 // Names are files relative to the working directory. Returns the slot, or -1:
 // table full, name of 28 characters or more, unreadable file, refused size, or a
-// file shorter than its pixels. Other depths keep the slot with zeroed texels.
+// file shorter than its pixels; `refusal`, when given, then says why in words
+// that follow the file's name ("cannot be read: No such file or directory").
+// Other depths keep the slot with zeroed texels.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,6 @@
 
 namespace walkers {
 
-int32_t load_texture(const std::string& name);
+int32_t load_texture(const std::string& name, std::string* refusal = nullptr);
 
 } // namespace walkers

@@ -24,6 +24,7 @@ FileImage unreadable(const std::string& path, std::string_view why) {
     FileDiagnostics(path).unreadable(why);
     FileImage image;
     image.bytes.assign(TERMINATOR_BYTES, 0);
+    image.error = why;
     return image;
 }
 

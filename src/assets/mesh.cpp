@@ -26,10 +26,15 @@
 //   NUL ends the list. A select index outside the latest list is ignored.
 //
 // Each of these is reported to the diagnostics listener with its byte offset
-// (assets/diagnostics.h), as are, as warnings, legal but suspicious shapes:
-// unknown chunk types, a second positions chunk, textured faces drawn flat for
-// want of a selected texture or without texcoord indices, and texcoord indices
-// past the latest texcoords chunk.
+// (assets/diagnostics.h), as errors where the part loses geometry the file
+// meant it to have (a file cut short of its header's total size, face chunks
+// before any positions chunk, a texture name that does not load), and as
+// warnings where the shape is legal but suspicious: unknown chunk types, a
+// second positions chunk, textured faces drawn flat for want of a selected
+// texture or without texcoord indices, and texcoord indices past the latest
+// texcoords chunk. A part empty on purpose, as a bare joint is written (a
+// header with no chunks, or a positions chunk of count 0 with no payload and no
+// faces), is no problem at all.
 #include "assets/mesh.h"
 
 #include <algorithm>
@@ -149,12 +154,15 @@ void check_count(MeshState& mesh, const Chunk& chunk, int32_t present, std::stri
                             "; the missing ones are left out");
 }
 
-// Positions and texcoords chunks hold at least one entry.
+// Positions and texcoords chunks hold at least one entry, but a chunk of count
+// 0 and no payload is empty on purpose (a bare joint is written so): only a
+// negative count, or a count of 0 over entries in the payload, loses any.
 void check_stream_count(MeshState& mesh, const Chunk& chunk, int32_t present,
-                        std::string_view items) {
-    if (chunk.count < 1)
+                        std::size_t record_bytes, std::string_view items) {
+    const std::size_t held = chunk.payload.size() / record_bytes;
+    if (chunk.count < 0 || (chunk.count == 0 && held > 0))
         mesh.problems.error(chunk_at(chunk), chunk_name(chunk.type), ": count ", chunk.count,
-                            " appends no ", items);
+                            " appends none of the ", held, " ", items, " its payload holds");
     else
         check_count(mesh, chunk, present, items);
 }
@@ -188,7 +196,7 @@ void stream_full(MeshState& mesh, const Chunk& chunk, std::string_view stream, i
 void check_stream_chunk(MeshState& mesh, const Chunk& chunk, int32_t present,
                         std::size_t record_bytes, int32_t fields, double factor,
                         std::string_view items) {
-    check_stream_count(mesh, chunk, present, items);
+    check_stream_count(mesh, chunk, present, record_bytes, items);
     for (int32_t i = 0; i < present; ++i)
         check_coordinates(mesh, chunk, static_cast<std::size_t>(i) * record_bytes, fields, factor,
                           i);
@@ -283,9 +291,6 @@ void report_vertex_outside(MeshState& mesh, FaceChunk& fc, int32_t f,
     const int16_t index = vertex[static_cast<std::size_t>(corner)];
     if (index >= mesh.vertex_count && index < mesh.vertices_wanted) {
         fc.crowded_out = true;
-    } else if (!mesh.positions_seen) {
-        mesh.problems.error(face_at(fc, f), "face ", f, " of a ", chunk_name(fc.chunk.type),
-                            ": no positions chunk comes before it; face dropped");
     } else {
         mesh.problems.error(face_at(fc, f), "face ", f, " of a ", chunk_name(fc.chunk.type),
                             ": vertex index ", index, " is outside the ", mesh.vertex_count,
@@ -334,6 +339,17 @@ FaceFate emit_face(MeshState& mesh, const FaceChunk& fc, int32_t f, const EmitAr
                                                                             : FaceFate::chunk_ends;
 }
 
+// Faces index the latest positions chunk: before any, a face chunk has nothing
+// to draw with, and the part loses its faces. Says so once for the chunk.
+bool faces_without_positions(MeshState& mesh, const Chunk& chunk, int32_t faces) {
+    if (mesh.positions_seen) return false;
+    if (faces > 0)
+        mesh.problems.error(chunk_at(chunk), chunk_name(chunk.type),
+                            ": no positions chunk comes before it; its ", faces,
+                            faces == 1 ? " face is" : " faces are", " dropped");
+    return true;
+}
+
 void report_crowded_out(MeshState& mesh, const FaceChunk& fc) {
     if (fc.crowded_out)
         mesh.problems.error(chunk_at(fc.chunk), chunk_name(fc.chunk.type),
@@ -353,6 +369,7 @@ void plain_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
     const auto n = static_cast<std::size_t>(corners);
     FaceChunk fc{chunk, corners, records_present(chunk, 2 * n)};
     if (mesh.problems.listening()) check_count(mesh, chunk, fc.faces, "faces");
+    if (faces_without_positions(mesh, chunk, fc.faces)) return;
     if (mesh.corner_base < 0) {
         mesh.problems.error(chunk_at(chunk), chunk_name(chunk.type),
                             ": the texcoord stream had no room for this mesh's four corner "
@@ -424,10 +441,9 @@ void textured_faces(MeshState& mesh, const Chunk& chunk, int32_t corners) {
     const std::size_t words = static_cast<std::size_t>(chunk.count) * n;
     const bool per_corner = chunk.payload.size() >= 4 * words;
     FaceChunk fc{chunk, corners, records_present(chunk, 2 * n)};
-    if (mesh.problems.listening()) {
-        check_count(mesh, chunk, fc.faces, "faces");
-        check_textured_chunk(mesh, chunk, per_corner);
-    }
+    if (mesh.problems.listening()) check_count(mesh, chunk, fc.faces, "faces");
+    if (faces_without_positions(mesh, chunk, fc.faces)) return;
+    if (mesh.problems.listening()) check_textured_chunk(mesh, chunk, per_corner);
     std::array<int16_t, 4> vertex{};
     std::array<int16_t, 4> texcoord{};
     EmitArgs args;
@@ -480,7 +496,11 @@ void texture_names(MeshState& mesh, const Chunk& chunk) {
         const auto k = static_cast<std::size_t>(i);
         mesh.names[k] = {reinterpret_cast<const char*>(&*at), name.size()};
         if (name.size() <= MESH_MAX_NAME_CHARS) {
-            mesh.texture_ids[k] = load_texture(name);
+            std::string refusal;
+            mesh.texture_ids[k] = load_texture(name, &refusal);
+            if (mesh.texture_ids[k] < 0)
+                mesh.problems.error(payload_at(chunk, offset), "texture-names chunk: texture \"",
+                                    name, "\" ", refusal, "; faces that select it are drawn flat");
         } else {
             mesh.texture_ids[k] = -1;
             mesh.problems.error(payload_at(chunk, offset), "texture-names chunk: name ", i, " has ",
@@ -550,9 +570,12 @@ std::size_t stream_end(MeshState& mesh, std::span<const uint8_t> data) {
     }
     const uint32_t total = read_u32le(data, MESH_TOTAL_SIZE_OFFSET);
     if (total > data.size())
-        mesh.problems.warning(at_byte(MESH_TOTAL_SIZE_OFFSET), "the header's total size, ", total,
-                              " bytes, is more than the file's ", data.size(),
-                              "; chunks are read up to the end of the file");
+        mesh.problems.error(at_byte(MESH_TOTAL_SIZE_OFFSET),
+                            "the file is cut short: its header "
+                            "gives ",
+                            total, " bytes, the file holds ", data.size(),
+                            "; chunks are read up to the end of the file, and what was past it "
+                            "is lost");
     else if (total < data.size())
         mesh.problems.warning(at_byte(total), "the header's total size ends the chunks here; the ",
                               data.size() - total, " bytes after it are not read");
@@ -591,14 +614,17 @@ int32_t load_mesh(int32_t model_slot, std::span<const uint8_t> data, std::string
     mesh.corner_base = append_texcoords(CORNER_TEXCOORDS);
     const std::size_t end = stream_end(mesh, data);
     std::size_t pos = MESH_HEADER_BYTES;
+    bool any_chunk = false;
     while (chunk_inside(mesh, data, pos, end)) {
+        any_chunk = true;
         const uint32_t size = read_u32le(data, pos + 4);
         const Chunk chunk{read_i16le(data, pos), read_i16le(data, pos + 2), pos,
                           data.subspan(pos + CHUNK_HEADER_BYTES, size - CHUNK_HEADER_BYTES)};
         handle_chunk(mesh, chunk);
         pos += size;
     }
-    if (!mesh.positions_seen && data.size() >= MESH_HEADER_BYTES)
+    // A header without chunks is a part empty on purpose (a bare joint).
+    if (!mesh.positions_seen && any_chunk)
         mesh.problems.warning(NO_POSITION, "no positions chunk; the part has no vertices");
     add_part(model_slot, mesh.vertex_base, mesh.vertex_count, 0);
     return 0;

@@ -26,6 +26,7 @@ struct ModelLoad {
 
     bool head_named = false; // a section called SEC_M_HEAD: came, usable or not
     bool head_seen = false;
+    bool objects_seen = false;
     bool bones_seen = false;
     int32_t model = -1;
     int32_t part_room = 0;
@@ -72,14 +73,17 @@ void read_head(ModelLoad& load, SectionView s) {
     store_xyz(model_scale(load.model), r, 36);
 }
 
-// One mesh file as the model's next part; an unreadable one as an empty part.
-void load_part(int32_t model, const char* name) {
+// One mesh file as the model's next part, `part`; an unreadable one as an
+// empty part, told where the model file names it as well as at the file.
+void load_part(ModelLoad& load, int32_t part, const char* name, SourcePosition named_at) {
     const FileImage image = read_whole_file(name);
     if (!image.ok) {
-        add_part(model, 0, 0, 0);
+        load.problems.error(named_at, "mesh file \"", name, "\" cannot be read: ", image.error,
+                            "; part ", part, " is left empty");
+        add_part(load.model, 0, 0, 0);
         return;
     }
-    load_mesh(model, std::span<const uint8_t>(image.bytes.data(), image.size), name);
+    load_mesh(load.model, std::span<const uint8_t>(image.bytes.data(), image.size), name);
 }
 
 // What the object list leaves out or lacks against the head's part count.
@@ -113,6 +117,7 @@ void read_objects(ModelLoad& load, SectionView s) {
                             "SEC_M_OBJ: comes before any SEC_M_HEAD:; its meshes are not loaded");
         return;
     }
+    load.objects_seen = true;
     check_object_count(load, s);
     const uint8_t* records = section_records(s);
     const int32_t size = section_records_size(s);
@@ -125,7 +130,7 @@ void read_objects(ModelLoad& load, SectionView s) {
                                 " is not a file name (format S); the list ends there");
             return;
         }
-        load_part(load.model, name);
+        load_part(load, i, name, record_position(s, at));
         at += 4 + record_int(records, at);
     }
 }
@@ -185,6 +190,11 @@ int32_t load_from_blob(const SectionBlob& blob, std::string_view file) {
     if (!load.head_named && !blob.unreadable)
         load.problems.error(NO_POSITION, "no SEC_M_HEAD: section; no model is made");
     const ModelSlot* slot = model_slot(load.model);
+    if (!load.objects_seen && slot != nullptr && load.part_room > 0)
+        load.problems.error(NO_POSITION,
+                            "no SEC_M_OBJ: section after SEC_M_HEAD:; the model "
+                            "gets none of its ",
+                            load.part_room, " parts and draws nothing");
     if (!load.bones_seen && slot != nullptr && slot->part_count > 1)
         load.problems.warning(NO_POSITION,
                               "no SEC_M_BORN: section; every part keeps pop count 0 and no "

@@ -1,7 +1,9 @@
 // section.cpp - the tagged section text parser: tokens, numbers and the blob they build.
 #include "assets/section.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "assets/diagnostics.h"
 #include "assets/file.h"
@@ -64,13 +66,10 @@ public:
     void text(int32_t at, const char* chars, int32_t length) {
         std::memcpy(block_.data() + at, chars, static_cast<std::size_t>(length));
     }
-    const char* text_at(int32_t at) const {
-        return reinterpret_cast<const char*>(block_.data() + at);
-    }
     SectionBlob finish(int32_t end) {
         word(end, static_cast<uint32_t>(SECTION_TERMINATOR));
         block_.resize(static_cast<std::size_t>(end) + 4);
-        return SectionBlob{std::move(block_), {}, false};
+        return SectionBlob{std::move(block_), {}, {}, false};
     }
 
 private:
@@ -101,6 +100,28 @@ private:
     int64_t line_ = 1;
 };
 
+// What a closing token in the form of a section name cost: that section is
+// lost, and the parse reads what follows out of step (its records as section
+// headers) until a name in the form of a section name comes where a name is
+// expected again, or the text ends. Told as one error once that end is known.
+struct MisreadStretch {
+    bool open = false;
+    SourcePosition at;                // where the error points
+    std::string cause;                // how the step was lost
+    std::vector<std::string> lost;    // sections whose names were taken as closing tokens
+    int64_t from_line = 0;            // the first line read out of step
+    std::vector<std::string> misread; // the names of the sections read out of step
+};
+
+// The section parsed last, for what its closing token may say about it.
+struct LastSection {
+    std::string name;
+    int32_t count = 0;
+    int64_t line = 0;               // of its name
+    const char* end = nullptr;      // just after its last field
+    bool took_what_follows = false; // its last record read a token meant to follow it
+};
+
 // One parse: the blob being built, and what is said about the text. Every
 // report is behind problems.listening(), so a parse nobody listens to does
 // exactly the work it always did.
@@ -119,10 +140,18 @@ struct Parse {
     LineCounter lines;
     FileDiagnostics& problems;
     std::vector<SectionSource> sources;
+    std::vector<SectionSource> record_sources;
     // Set once a section's count is seen not to match its records: from there on
     // the parse reads records as headers and headers as records, and the header
-    // and field problems that follow would only echo that one.
+    // and field problems that follow would only echo that one. A section name in
+    // its form, with a count, where a name is expected puts it back in step.
     bool lost_step = false;
+    MisreadStretch stretch;
+    LastSection last;
+    // Whether the record being read took a token that seems to belong after the
+    // section (a number field that is no number, a text that is the closing word).
+    bool record_took_what_follows = false;
+    std::string closing_word; // the last closing token that was not a section name
 };
 
 // Where a field stands, for messages.
@@ -207,10 +236,11 @@ void check_number(Parse& p, const char* cursor, char code, const FieldPlace& at)
     char token[TOKEN_CAPACITY];
     const char* start = skip_blank(cursor);
     if (take_token(p, cursor, token, TOKEN_CAPACITY, {"number", &at}) == nullptr) return;
-    if (!starts_number(code, token))
+    if (!starts_number(code, token)) {
+        p.record_took_what_follows = true;
         p.problems.error(p.line_at(start), field_place(at), ": '", token,
                          "' is not a number; the field reads 0");
-    else if (code != 'F' && int_wraps(token))
+    } else if (code != 'F' && int_wraps(token))
         p.problems.error(p.line_at(start), field_place(at), ": ", token,
                          " does not fit in 32 bits; the field keeps its low 32 bits");
 }
@@ -253,10 +283,13 @@ int32_t parse_field(Parse& p, char code, const char*& cursor, int32_t w, const F
     }
     case 'S': {
         char token[TOKEN_CAPACITY];
-        if constexpr (Told)
+        if constexpr (Told) {
             cursor = take_token(p, cursor, token, TOKEN_CAPACITY, {"text", &at});
-        else
+            if (cursor && !p.closing_word.empty() && p.closing_word == token)
+                p.record_took_what_follows = true;
+        } else {
             cursor = read_token(cursor, token, TOKEN_CAPACITY);
+        }
         if (!cursor) return SECTION_DROPPED;
         const int32_t length = static_cast<int32_t>(std::strlen(token));
         const int32_t size = padded_size(length);
@@ -276,6 +309,11 @@ template <bool Told>
 int32_t parse_records_as(Parse& p, const char*& cursor, const char* name, int32_t count,
                          const char* format, int32_t w) {
     for (int32_t record = 0; record < count; ++record) {
+        if constexpr (Told) {
+            p.record_took_what_follows = false;
+            if (const char* first = skip_blank(cursor))
+                p.record_sources.push_back({w, static_cast<int32_t>(p.lines.line_of(first))});
+        }
         int32_t field = 0;
         for (const char* code = format; *code != '\0'; ++code) {
             const int32_t written =
@@ -328,6 +366,56 @@ void check_header(Parse& p, SourcePosition name_at, const char* name, const char
     }
 }
 
+// "'a', 'b' and 'c'", at most `shown` of them, then "and N more".
+std::string quoted_list(const std::vector<std::string>& names, std::size_t shown) {
+    std::string text;
+    const std::size_t listed = std::min(names.size(), shown);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const bool last = i + 1 == listed && listed == names.size();
+        text += (i == 0 ? "" : last ? " and " : ", ") + ("'" + names[i] + "'");
+    }
+    if (listed < names.size()) text += " and " + std::to_string(names.size() - listed) + " more";
+    return text;
+}
+
+// Tells the stretch read out of step, now that its end is known: the section
+// `in_step` on line `in_step_line` is read as written again, or (empty) the
+// text ended out of step.
+void close_stretch(Parse& p, const std::string& in_step, int64_t in_step_line) {
+    MisreadStretch& m = p.stretch;
+    std::string text =
+        m.cause + ", so " +
+        (m.lost.size() == 1 ? "section " + m.lost[0] + " is"
+                            : "sections " + quoted_list(m.lost, m.lost.size()) + " are") +
+        " lost";
+    const int64_t to_line = in_step.empty() ? p.lines.line_of(nullptr) : in_step_line - 1;
+    if (!m.misread.empty())
+        text += " and " +
+                (to_line > m.from_line ? "lines " + std::to_string(m.from_line) + " to " +
+                                             std::to_string(to_line) + " are"
+                                       : "line " + std::to_string(m.from_line) + " is") +
+                " read as " + (m.misread.size() == 1 ? "the section " : "the sections ") +
+                quoted_list(m.misread, 4);
+    text += in_step.empty() ? "; the rest of the file is read out of step"
+                            : "; from " + in_step + " on line " + std::to_string(in_step_line) +
+                                  " on, sections are read as written";
+    p.problems.error(m.at, text);
+    m = MisreadStretch{};
+}
+
+// A section name in its form, with a count, where a name is expected: a parse
+// that lost its step is back in it.
+void note_section_read_out_of_step(Parse& p, const char* name, bool count_read,
+                                   SourcePosition name_at) {
+    if (!p.lost_step) return;
+    if (!section_name_form(name) || !count_read) {
+        if (p.stretch.open) p.stretch.misread.push_back(name);
+        return;
+    }
+    if (p.stretch.open) close_stretch(p, name, name_at.value);
+    p.lost_step = false;
+}
+
 // One section at s, the cursor on its name. Returns its next_offset, or
 // SECTION_DROPPED when the text ends inside it or it does not fit the blob.
 int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
@@ -357,8 +445,10 @@ int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
                              " the file ends before its count and format; the section is dropped");
         return SECTION_DROPPED;
     }
+    if (p.problems.listening()) note_section_read_out_of_step(p, name, count_read, name_at);
     if (p.telling()) check_header(p, name_at, name, count_at, count_read, count, format);
     if (p.problems.listening()) p.sources.push_back({s, static_cast<int32_t>(name_at.value)});
+    p.record_took_what_follows = false;
 
     const int32_t w = parse_records(p, cursor, name, count, format, s + 12 + name_size);
     if (w == SECTION_DROPPED) {
@@ -371,21 +461,52 @@ int32_t parse_section(Parse& p, const char*& cursor, int32_t s) {
         return SECTION_DROPPED;
     }
     blob.word(s + 8 + name_size, static_cast<uint32_t>(w - s));
+    if (p.problems.listening())
+        p.last = {name, count, name_at.value, cursor, count > 0 && p.record_took_what_follows};
     return w - s;
 }
 
-// The closing token of the section named `name`; its text is not examined, but
-// one that looks like a section name means a count larger than the records:
-// the parse has lost its step, and reads the sections after it wrongly.
-const char* skip_closing_token(Parse& p, const char* cursor, const char* name) {
+// Opens the stretch that a closing token in the form of a section name starts.
+// When the section's last record took a token meant to follow it, its count is
+// more than its records; otherwise its own closing token is missing, and the
+// error points where it was expected: after the section's last field.
+void open_stretch(Parse& p, const char* closing, const char* closing_at) {
+    const LastSection& s = p.last;
+    const int64_t end_line = p.lines.line_of(s.end); // before closing_at: counted first
+    const int64_t closing_line = p.lines.line_of(closing_at);
+    const std::string taken = "'" + std::string(closing) + "' on line " +
+                              std::to_string(closing_line) + " was taken for its closing token";
+    MisreadStretch& m = p.stretch;
+    m.open = true;
+    m.lost = {closing};
+    m.from_line = closing_line;
+    if (s.took_what_follows) {
+        m.at = at_line(s.line);
+        m.cause = section_label(s.name.c_str()) + " its count " + std::to_string(s.count) +
+                  " is more than its records: its last record took what follows them, and " + taken;
+    } else {
+        m.at = at_line(end_line);
+        m.cause = section_label(s.name.c_str()) + " its closing token (" +
+                  (p.closing_word.empty() ? std::string("END") : p.closing_word) +
+                  ") is missing after its last record, which ends on this line: " + taken;
+    }
+}
+
+// The closing token of the section just parsed; its text is not examined, but
+// one in the form of a section name means the parse has lost its step: that
+// section is lost, and what follows is read out of step (see MisreadStretch).
+const char* skip_closing_token(Parse& p, const char* cursor) {
     char closing[TOKEN_CAPACITY];
-    const char* at = p.telling() ? skip_blank(cursor) : nullptr;
+    const char* at = p.problems.listening() ? skip_blank(cursor) : nullptr;
     cursor = read_token(cursor, closing, TOKEN_CAPACITY);
-    if (at != nullptr && section_name_form(closing)) {
-        p.problems.error(p.line_at(at), section_label(name), " the token closing it, '", closing,
-                         "', looks like a section name: the count is more than the records, "
-                         "and the sections after it are misread");
+    if (at == nullptr) return cursor;
+    if (!section_name_form(closing)) {
+        if (!p.lost_step) p.closing_word = closing;
+    } else if (!p.lost_step) {
+        open_stretch(p, closing, at);
         p.lost_step = true;
+    } else if (p.stretch.open) {
+        p.stretch.lost.push_back(closing);
     }
     return cursor;
 }
@@ -443,13 +564,14 @@ SectionBlob parse_section_text(const char* text, std::string_view file) {
     while (skip_blank(cursor) != nullptr) {
         const int32_t next_offset = parse_section(p, cursor, s);
         if (next_offset == SECTION_DROPPED) break;
-        const char* name = p.blob.text_at(s + 4);
         s += next_offset;
         if (skip_blank(cursor) == nullptr) break;
-        cursor = skip_closing_token(p, cursor, name);
+        cursor = skip_closing_token(p, cursor);
     }
+    if (p.stretch.open) close_stretch(p, {}, 0);
     SectionBlob blob = p.blob.finish(s);
     blob.sources = std::move(p.sources);
+    blob.record_sources = std::move(p.record_sources);
     return blob;
 }
 

@@ -98,6 +98,15 @@ SourcePosition section_position(SectionView s) {
     return line > 0 ? at_line(line) : NO_POSITION;
 }
 
+SourcePosition record_position(SectionView s, int32_t at) {
+    const Header h = read_header(s);
+    if (!h.ok) return NO_POSITION;
+    const int32_t offset = s.offset + 12 + h.name_size + at;
+    for (const SectionSource& source : s.blob->record_sources)
+        if (source.offset == offset) return at_line(source.line);
+    return section_position(s);
+}
+
 int32_t section_record_bytes(SectionView s) {
     const int32_t count = section_count(s);
     return count > 0 ? section_records_size(s) / count : 0;

@@ -33,17 +33,20 @@ constexpr int32_t padded_size(int32_t n) {
     return (n + 4) & ~3;
 }
 
-// Where a section of the blob came from: its offset and the line of its name.
+// Where a section or record of the blob came from: its offset and the line its
+// first token stands on.
 struct SectionSource {
     int32_t offset;
     int32_t line;
 };
 
 // The blob's bytes; every section, record and field is 4-byte aligned from data().
-// `sources` is filled only while someone listens for problems.
+// `sources` (sections) and `record_sources` (records) are filled only while
+// someone listens for problems, and records only while the parse is in step.
 struct SectionBlob {
     std::vector<uint8_t> bytes;
     std::vector<SectionSource> sources{};
+    std::vector<SectionSource> record_sources{};
     bool unreadable = false; // the file could not be read (and that was reported)
 };
 
@@ -67,6 +70,9 @@ SectionView next_section(SectionView s);
 // section_position gives it as a problem position (none when not noted).
 int32_t section_line(SectionView s);
 SourcePosition section_position(SectionView s);
+// The line of the record `at` bytes into the section's records, as a problem
+// position; the section's own position when the blob did not note it.
+SourcePosition record_position(SectionView s, int32_t at);
 // The bytes each record takes (the records' bytes over the count), or 0 for a
 // count below 1: what a format string made, for loaders that read fixed strides.
 int32_t section_record_bytes(SectionView s);

@@ -8,7 +8,8 @@
 #  3. Space pauses it; the window is resized to more than twice the surface in
 #     each direction; the same frame then shows at 2x, centred: the walkers'
 #     pixels cover four times the area, their bounding box doubles around the
-#     new origin, and the margins are the floor's colour, not white;
+#     new origin, and the margins are the dark surround (28, 28, 28), neither
+#     the floor nor white;
 #  4. Escape ends it with exit code 0.
 # Every wait is bounded, so it cannot hang.
 #   e2e_xvfb.sh PATH/TO/walkers [SCREENSHOT_PREFIX]   (writes PREFIX-1x.png, PREFIX-2x.png)
@@ -48,10 +49,12 @@ surface_h=${BASH_REMATCH[2]}
     fail "the window built a ${surface_w}x${surface_h} surface, not 520x489"
 
 # The parts of a screenshot that are neither the floor (RGB555 0,16,16 shows as
-# 0,132,132) nor black outlines, as white on black, in a window-relative area.
+# 0,132,132), the margins around the picture nor black outlines, as white on
+# black, in a window-relative area.
+margin='rgb(28,28,28)'
 walker_mask() { # SHOT X Y W H
-    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off \
-        -fill black -opaque 'rgb(0,132,132)' -fill white +opaque black "${@:6}"
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off -fill black \
+        -opaque 'rgb(0,132,132)' -opaque "$margin" -fill white +opaque black "${@:6}"
 }
 # Walker pixels in that area: count, then the bounding box in the window.
 walker_pixels() { # SHOT X Y W H
@@ -65,10 +68,10 @@ walker_pixels() { # SHOT X Y W H
 colours() { # SHOT X Y W H
     convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -unique-colors txt:- | grep -vc '^#'
 }
-# Pixels of the area that are not the floor's colour.
-not_floor() { # SHOT X Y W H
+# Pixels of the area that are not the margins' colour.
+not_margin() { # SHOT X Y W H
     convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -alpha off -fill black \
-        -opaque 'rgb(0,132,132)' -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
+        -opaque "$margin" -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
 
 # A screenshot once the screen has stopped changing (the scene is paused and
@@ -132,11 +135,11 @@ expect "$bx0" $((X + left + 2 * (ax0 - X))) "left edge of the walkers"
 expect "$by0" $((Y + menu + above + 2 * (ay0 - Y - menu))) "top edge of the walkers"
 expect "$bx1" $((X + left + 2 * (ax1 - X) + 1)) "right edge of the walkers"
 expect "$by1" $((Y + menu + above + 2 * (ay1 - Y - menu) + 1)) "bottom edge of the walkers"
-# The margins right of and below the picture: all floor, no white.
-right=$(not_floor "$shot2" $((X + left + 2 * surface_w)) $((Y + menu)) $((view_w - left - 2 * surface_w)) "$view_h")
-below=$(not_floor "$shot2" "$X" $((Y + menu + above + 2 * surface_h)) "$view_w" $((view_h - above - 2 * surface_h)))
+# The margins right of and below the picture: all the dark surround.
+right=$(not_margin "$shot2" $((X + left + 2 * surface_w)) $((Y + menu)) $((view_w - left - 2 * surface_w)) "$view_h")
+below=$(not_margin "$shot2" "$X" $((Y + menu + above + 2 * surface_h)) "$view_w" $((view_h - above - 2 * surface_h)))
 [ "$right" -eq 0 ] && [ "$below" -eq 0 ] ||
-    fail "the margins are not all floor ($right pixels right, $below below)"
+    fail "the margins are not all $margin ($right pixels right, $below below)"
 
 # 4. Escape ends the program with 0.
 timeout 10 xdotool key Escape
@@ -146,4 +149,4 @@ wait "$app"
 code=$?
 app=""
 [ "$code" -eq 0 ] || { cat "$log" >&2; fail "exit code $code after Escape"; }
-echo "e2e: PASS (2x picture with floor margins; exit code 0 after Escape)"
+echo "e2e: PASS (2x picture with dark margins; exit code 0 after Escape)"

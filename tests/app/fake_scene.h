@@ -35,6 +35,7 @@ struct SceneLog {
                          .data_dir_opened = true,
                          .folders_tried = {"/fake/data"},
                          .walkers_loaded = 9,
+                         .walkers_drawing = 9,
                          .unreadable_files = {}};
 };
 

@@ -299,16 +299,16 @@ void DemoAppTest::growingTheWindowScalesThePictureByWholeFactors() {
     QCOMPARE(view->placement().target, QRect(0, 0, w, h)); // 1:1 at the start-up size
     QCOMPARE(view->grab().toImage().pixelColor(w - 1, h - 1), QColor(0, 0, 255));
 
-    // Twice the surface and a little more: 2x, centred, the floor around it.
+    // Twice the surface and a little more: 2x, centred, dark margins around it.
     demo.window().resize(demo.window().size() + QSize(w + 41, h + 31));
     QTRY_COMPARE(view->size(), QSize(2 * w + 41, 2 * h + 31));
     QCOMPARE(view->placement().target, QRect(20, 15, 2 * w, 2 * h));
     QCOMPARE(view->placement().factor, 2);
     const QImage shot = view->grab().toImage(); // each pixel: see test_app_presentation
-    QCOMPARE(shot.pixelColor(19, 15), floor_colour());
+    QCOMPARE(shot.pixelColor(19, 15), margin_colour());
     QCOMPARE(shot.pixelColor(20 + w - 1, 15), QColor(255, 0, 0));
     QCOMPARE(shot.pixelColor(20 + w, 15 + 2 * h - 1), QColor(0, 0, 255));
-    QCOMPARE(shot.pixelColor(20 + 2 * w, 15 + 2 * h), floor_colour());
+    QCOMPARE(shot.pixelColor(20 + 2 * w, 15 + 2 * h), margin_colour());
 
     // Actual size puts it back to 1:1, centred; a click on the margin still jumps.
     demo.window().command(CMD_ACTUAL_SIZE)->trigger();

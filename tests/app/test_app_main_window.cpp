@@ -3,15 +3,19 @@
 // start-up finds nothing to show (with the real scene on made-up folders). The frame loop is not
 // running here; quit requests are observed as signals.
 #include <QAction>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <tuple>
 
 #include "app/about_dialog.h"
 #include "app/frame_image.h"
@@ -33,11 +37,12 @@ QAction* command_action(MainWindow& window, int command) {
 }
 
 // Runs `inside` once the modal dialog that `open` starts is up.
+template <typename Dialog = AboutDialog>
 void with_modal_dialog(const std::function<void()>& open,
-                       const std::function<void(AboutDialog*)>& inside) {
+                       const std::type_identity_t<std::function<void(Dialog*)>>& inside) {
     QTimer::singleShot(0, [inside] {
-        auto* dialog = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "no modal About box is open");
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "no modal dialog of the expected kind is open");
         inside(dialog);
         if (dialog->isVisible()) dialog->reject(); // a failed check must not hang the test
     });
@@ -63,6 +68,7 @@ private slots:
     void startScaleEnlargesTheWindowNotTheSurface();
     void noticeNamesTheFoldersTriedWhenNoneHoldsTheAssets();
     void noticeNamesTheUnreadableFilesWhenNoWalkerLoads();
+    void noticeComesWheneverTheLoadedWalkersDrawNothing();
 };
 
 void MainWindowTest::titleSizeAndNames() {
@@ -249,20 +255,22 @@ void MainWindowTest::aboutBoxIsModalAndClosesWithItsButton() {
     QSignalSpy quits(&window, &MainWindow::quitRequested);
     bool inspected = false;
 
-    with_modal_dialog([&] { command_action(window, 40002)->trigger(); },
-                      [&](AboutDialog* dialog) {
-                          QCOMPARE(dialog->objectName(), QStringLiteral("102"));
-                          QVERIFY(dialog->isModal());
-                          QCOMPARE(dialog->parentWidget(), &window);
-                          auto* text = dialog->findChild<QLabel*>(QStringLiteral("aboutText"));
-                          QVERIFY(text);
-                          QVERIFY(text->text().contains(QStringLiteral("Frames drawn so far: 7")));
-                          QVERIFY(text->text().contains(QStringLiteral("Left click")));
-                          auto* close = dialog->findChild<QPushButton*>(QStringLiteral("1000"));
-                          QVERIFY(close);
-                          inspected = true;
-                          QTest::mouseClick(close, Qt::LeftButton);
-                      });
+    with_modal_dialog(
+        [&] { command_action(window, 40002)->trigger(); },
+        [&](AboutDialog* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("102"));
+            QVERIFY(dialog->isModal());
+            QCOMPARE(dialog->parentWidget(), &window);
+            auto* text = dialog->findChild<QLabel*>(QStringLiteral("aboutText"));
+            QVERIFY(text);
+            QVERIFY(text->text().contains(QStringLiteral("Frames drawn so far: 7")));
+            QVERIFY(text->text().contains(QRegularExpression("<b>walkers [0-9]+\\.[0-9]+")));
+            QVERIFY(text->text().contains(QStringLiteral("Left click")));
+            auto* close = dialog->findChild<QPushButton*>(QStringLiteral("1000"));
+            QVERIFY(close);
+            inspected = true;
+            QTest::mouseClick(close, Qt::LeftButton);
+        });
 
     QVERIFY(inspected);
     QVERIFY(!QApplication::activeModalWidget());
@@ -315,40 +323,77 @@ void MainWindowTest::standardKeysReachTheirCommands() {
 }
 
 void MainWindowTest::saveFrameWritesThePictureWhereThePromptSays() {
+    // The name given in the prompt -> the file written (none: the save fails) and
+    // the format Qt reads back from it.
+    const std::tuple<const char*, const char*, QByteArray> cases[] = {
+        {"frame.png", "frame.png", "png"},     {"frame.BMP", "frame.BMP", "bmp"},
+        {"frame.jpg", "frame.jpg", "jpeg"},    {"frame", "frame.png", "png"},
+        {"frame.xyz", "frame.xyz.png", "png"}, {"no-such-folder/frame.png", nullptr, {}},
+    };
+    QTemporaryDir dir;
     SceneLog log;
     MainWindow window(walkers::testing::counting_scene(log));
-    QTemporaryDir dir;
-    const QString path = dir.filePath("frame.png");
     QString suggested;
+    QString typed;
     window.setSavePathPrompt([&](const QString& offered) {
         suggested = offered;
-        return path;
+        return dir.filePath(typed);
     });
     window.show();
     for (int i = 0; i < 4; ++i)
         window.runFrame();
-    window.command(CMD_SAVE_FRAME)->trigger();
-
-    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
-    const QImage saved(path);
     const int w = log.setup_size.width, h = log.setup_size.height;
-    QCOMPARE(saved.size(), QSize(w, h)); // the surface's size, whatever the view's
-    QCOMPARE(saved.pixelColor(0, 0), QColor(255, 0, 0));
-    QCOMPARE(saved.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
-    // The next proposal is in the folder saved to.
-    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(), QFileInfo(path).absolutePath());
+    for (const auto& [name, written, format] : cases) {
+        typed = QString::fromLatin1(name);
+        window.view()->showMessage({});
+        const auto save = [&] { window.command(CMD_SAVE_FRAME)->trigger(); };
+        if (written == nullptr) { // the reason, not only the path
+            QString warning;
+            with_modal_dialog<QMessageBox>(save, [&](QMessageBox* box) {
+                warning = box->text();
+                box->accept();
+            });
+            QVERIFY2(warning.contains(dir.filePath(typed)) &&
+                         warning.contains("No such file or directory"),
+                     qPrintable(warning));
+            QVERIFY(window.view()->message().isEmpty());
+            continue;
+        }
+        save();
+        const QString path = dir.filePath(QString::fromLatin1(written));
+        QCOMPARE(QImageReader::imageFormat(path), format);
+        const QImage saved(path);
+        QCOMPARE(saved.size(), QSize(w, h)); // the surface's size, whatever the view's
+        if (format != "jpeg") {              // lossless: the exact colours
+            QCOMPARE(saved.pixelColor(0, 0), QColor(255, 0, 0));
+            QCOMPARE(saved.pixelColor(w - 1, h - 1), QColor(0, 0, 255));
+        }
+        // Confirmed over the picture, not in it.
+        QVERIFY2(window.view()->message().contains(QDir::toNativeSeparators(path)),
+                 qPrintable(window.view()->message()));
+        QCOMPARE(window.view()->frame().pixelColor(0, 0), QColor(255, 0, 0));
+    }
+    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("walkers-frame-000004.png"));
+    // The next proposal is in the folder last saved to (a failed save is not one).
+    QCOMPARE(QFileInfo(window.suggestedFramePath()).absolutePath(),
+             QDir(dir.path()).absolutePath());
 }
 
 void MainWindowTest::startScaleEnlargesTheWindowNotTheSurface() {
-    SceneLog log;
-    MainWindow window(walkers::testing::counting_scene(log), {.start_scale = 2});
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.runFrame();
-    const QSize surface(log.setup_size.width, log.setup_size.height);
-    QCOMPARE(window.view()->size(), surface * 2);
-    QCOMPARE(window.view()->frame().size(), surface);
-    QCOMPARE(window.view()->placement().factor, 2);
+    // The tests' offscreen screen is 1920 x 1080: room for 2x, not for 3x.
+    for (const auto& [asked, shown] : {std::pair{2, 2}, std::pair{8, 2}}) {
+        SceneLog log;
+        MainWindow window(walkers::testing::counting_scene(log), {.start_scale = asked});
+        QCOMPARE(window.startScale(), shown);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.runFrame();
+        const QSize surface(log.setup_size.width, log.setup_size.height);
+        QCOMPARE(window.view()->size(), surface * shown);
+        QCOMPARE(window.view()->frame().size(), surface);
+        QCOMPARE(window.view()->placement().factor, shown);
+        QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    }
 }
 
 void MainWindowTest::noticeNamesTheFoldersTriedWhenNoneHoldsTheAssets() {
@@ -387,6 +432,23 @@ void MainWindowTest::noticeNamesTheUnreadableFilesWhenNoWalkerLoads() {
     MainWindow missing(real_scene_calls(given_data_dir(dir.filePath("absent").toStdString())));
     QVERIFY(missing.view()->notice().contains("cannot be opened"));
     missing.close();
+}
+
+void MainWindowTest::noticeComesWheneverTheLoadedWalkersDrawNothing() {
+    // What start-up loaded (walkers_loaded, walkers_drawing) -> the notice's start.
+    const std::tuple<int, int, QString> cases[] = {
+        {9, 9, QString()},
+        {9, 0, "Nothing to show: the 9 walkers loaded from\n    /fake/data\nhave no face to draw."},
+        {0, 0, "Nothing to show: no walker could be loaded from\n    /fake/data"},
+    };
+    for (const auto& [loaded, drawing, notice] : cases) {
+        SceneLog log;
+        log.report.walkers_loaded = loaded;
+        log.report.walkers_drawing = drawing;
+        MainWindow window(walkers::testing::counting_scene(log));
+        const QString shown = window.view()->notice();
+        QVERIFY2(notice.isEmpty() ? shown.isEmpty() : shown.startsWith(notice), qPrintable(shown));
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,7 +1,7 @@
 // Tests of presentation and pacing: RGB555 words reach the view widened to
 // 8 bits a channel, for any width; only the part of a frame that changed is
 // converted and repainted, and the screen then shows the whole new frame; the
-// view places the frame at whole factors, centred, with the floor around it;
+// view places the frame at whole factors, centred, with dark margins around it;
 // and the pacer and the frame-rate meter, driven by made-up times.
 #include <QScreen>
 #include <QtTest>
@@ -65,8 +65,10 @@ private slots:
     void truncatedOrEmptyFramesAreIgnored();
     void frameIsPlacedAtWholeFactorsCentred_data();
     void frameIsPlacedAtWholeFactorsCentred();
-    void viewPaintsEachPixelAsASquareWithTheFloorAround_data();
-    void viewPaintsEachPixelAsASquareWithTheFloorAround();
+    void startScaleIsClampedToTheScreen_data();
+    void startScaleIsClampedToTheScreen();
+    void viewPaintsEachPixelAsASquareWithDarkMarginsAround_data();
+    void viewPaintsEachPixelAsASquareWithDarkMarginsAround();
     void aFrameShrunkToFitIsDrawnFromItsWidenedCopy();
     void pacedFramesKeepTheCadenceWithoutBursts();
     void switchingBackFromUnlimitedBringsAFrameWithinOneInterval();
@@ -283,7 +285,36 @@ void PresentationTest::frameIsPlacedAtWholeFactorsCentred() {
     QCOMPARE(placed.factor, factor);
 }
 
-void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround_data() {
+void PresentationTest::startScaleIsClampedToTheScreen_data() {
+    QTest::addColumn<QSize>("available"); // the screen less its panels
+    QTest::addColumn<QSize>("around");    // menu bar and window decorations
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("scale");
+    // The frame is 520 x 489 under a 19-row menu bar.
+    const QSize menu(0, 19);
+    QTest::newRow("1280x1024, 8 asked") << QSize(1280, 1024) << menu << 8 << 2;
+    QTest::newRow("1920x1080, 3 asked") << QSize(1920, 1080) << menu << 3 << 2;
+    QTest::newRow("1920x1080 less a panel and a title bar")
+        << QSize(1920, 1040) << QSize(2, 19 + 30) << 2 << 2;
+    QTest::newRow("1920x1012: the title bar leaves no room for 2x")
+        << QSize(1920, 1012) << QSize(2, 19 + 30) << 2 << 1;
+    QTest::newRow("3840x2160, 8 asked") << QSize(3840, 2160) << menu << 8 << 4;
+    QTest::newRow("2x exactly fits") << QSize(1040, 997) << menu << 2 << 2;
+    QTest::newRow("one column short of 2x") << QSize(1039, 997) << menu << 2 << 1;
+    QTest::newRow("one row short of 2x") << QSize(1040, 996) << menu << 2 << 1;
+    QTest::newRow("room to spare: as asked") << QSize(7680, 4320) << menu << 5 << 5;
+    QTest::newRow("a screen smaller than 1x: 1 all the same") << QSize(400, 300) << menu << 3 << 1;
+}
+
+void PresentationTest::startScaleIsClampedToTheScreen() {
+    QFETCH(QSize, available);
+    QFETCH(QSize, around);
+    QFETCH(int, asked);
+    QFETCH(int, scale);
+    QCOMPARE(fitting_scale(QSize(520, 489), around, available, asked), scale);
+}
+
+void PresentationTest::viewPaintsEachPixelAsASquareWithDarkMarginsAround_data() {
     QTest::addColumn<int>("device"); // the QImage::Format the view renders into; 0: the screen
     QTest::addColumn<QSize>("view");
     QTest::addColumn<QPoint>("origin"); // where the frame lands, factor pixels a word
@@ -303,7 +334,7 @@ void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround_data() {
         << int(QImage::Format_RGB888) << QSize(31, 20) << QPoint(0, 1) << 3 << false;
 }
 
-void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
+void PresentationTest::viewPaintsEachPixelAsASquareWithDarkMarginsAround() {
     QFETCH(int, device);
     QFETCH(QSize, view);
     QFETCH(QPoint, origin);
@@ -337,7 +368,7 @@ void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
         const QPoint in_square = p - origin;
         if (in_square.x() < 0 || in_square.y() < 0 || in_square.x() >= w * factor ||
             in_square.y() >= h * factor)
-            return floor_colour();
+            return margin_colour();
         return widened(
             words[static_cast<std::size_t>(in_square.y() / factor) * w + in_square.x() / factor]);
     };
@@ -370,9 +401,11 @@ void PresentationTest::viewPaintsEachPixelAsASquareWithTheFloorAround() {
     QCOMPARE(frame_view.paintedDirectly(), direct);
     QCOMPARE(frame_view.frame().pixelColor(3, 2), expected(origin + QPoint(3, 2) * factor));
 
-    frame_view.dropFrame(); // nothing to show: all floor
+    frame_view.dropFrame(); // nothing to show: all margin
     QVERIFY(frame_view.frame().isNull());
-    QCOMPARE(paint(frame_view.rect()).pixelColor(origin), floor_colour());
+    QCOMPARE(paint(frame_view.rect()).pixelColor(origin), margin_colour());
+    // The margins are the page's dark surround, far from the teal floor.
+    QCOMPARE(margin_colour(), QColor(28, 28, 28));
     QCOMPARE(floor_colour(), QColor(0, 132, 132));
 }
 

@@ -41,9 +41,14 @@ Run run_walkers(const QString& exe, const QProcessEnvironment& env, const QStrin
     return run;
 }
 
+// The offscreen platform, with the screen the test itself was given.
+QString offscreen() {
+    return qEnvironmentVariable("QT_QPA_PLATFORM", "offscreen");
+}
+
 QProcessEnvironment offscreen_bench(int frames) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", offscreen());
     env.insert("WALKERS_BENCH_FRAMES", QString::number(frames));
     return env;
 }
@@ -188,7 +193,7 @@ void ProgramTest::optionsRunTheWindow() {
     // Every running option at once, offscreen, from a folder without assets:
     // --data finds them, --frames ends the run and reports the rate.
     QProcessEnvironment env = without_display();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", offscreen());
     const QString data = QFileInfo(walkers_exe()).absolutePath() + "/data";
     const Run run = run_walkers(
         walkers_exe(), env, QDir::tempPath(),

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <string_view>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "assets/model.h"
 #include "assets/section.h"
 #include "frontend/demo_window.h"
+#include "frontend/loaded_walkers.h"
 #include "geometry/matrix.h"
 #include "geometry/transform.h"
 #include "render/store.h"
@@ -188,19 +190,18 @@ std::string walkers_wearing(int32_t k) {
 
 // The outfits must hold texture slots 0, 1 and 2, the slots plain faces take;
 // when one does not load, the textures after it move up into its slot.
+// Told at the outfit's own file, the one to mend.
 void check_outfit_slots(CheckReport& report) {
     for (std::size_t k = 0; k < START_TEXTURES.size(); ++k) {
         const TextureSlot* t = texture_slot(static_cast<int32_t>(k));
         if (t != nullptr && std::string_view(t->name) == START_TEXTURES[k]) continue;
         const std::string wearing =
             "the plain faces of walkers " + walkers_wearing(static_cast<int32_t>(k));
-        add_problem(report, Severity::error, report.model.file,
-                    t == nullptr ? "texture slot " + std::to_string(k) +
-                                       " holds no texture instead of the outfit " +
-                                       START_TEXTURES[k] + ": " + wearing + " are not drawn"
-                                 : "texture slot " + std::to_string(k) + " holds " + t->name +
-                                       " instead of the outfit " + START_TEXTURES[k] + ": " +
-                                       wearing + " wear it");
+        const std::string not_in_slot =
+            "this outfit is not in texture slot " + std::to_string(k) + ", which holds ";
+        add_problem(report, Severity::error, full_path(START_TEXTURES[k]).string(),
+                    t == nullptr ? not_in_slot + "no texture: " + wearing + " are not drawn"
+                                 : not_in_slot + t->name + " instead: " + wearing + " wear it");
     }
 }
 
@@ -218,7 +219,8 @@ void read_textures(CheckReport& report) {
         s.height = 1 << t->height_shift;
         s.bits_per_pixel = t->file_depth;
         s.faces = faces[static_cast<std::size_t>(i)];
-        if (s.faces == 0)
+        // With nothing drawn at all, the model's own problem says it.
+        if (s.faces == 0 && report.walkers_drawing > 0)
             add_problem(report, Severity::warning, s.file, "no face is drawn with this texture");
         report.textures.push_back(std::move(s));
     }
@@ -242,17 +244,60 @@ void suggest_texture_command(CheckReport& report) {
     }
 }
 
+// Walkers that load but have no face to draw show an empty floor.
+void check_walkers_draw(CheckReport& report) {
+    if (report.walkers_loaded == 0 || report.walkers_drawing > 0) return;
+    add_problem(report, Severity::error, report.model.file,
+                "the " + std::to_string(report.walkers_loaded) +
+                    " walkers loaded have no face to draw; the window shows an empty floor");
+}
+
+// Without a model the animation file is never read; when it is missing too,
+// it is named all the same, with the other files the folder lacks.
+void check_unread_animation(CheckReport& report) {
+    if (report.walkers_loaded > 0) return;
+    const ListeningScope quiet(nullptr);
+    const FileImage image = read_whole_file(ANIMATION_FILE);
+    if (!image.ok)
+        add_problem(report, Severity::error, report.animation.file,
+                    "cannot read this file: " + image.error +
+                        " (it is read only for a model that loads)");
+}
+
 void read_loaded_state(CheckReport& report) {
     report.model.file = full_path(MODEL_FILE).string();
     report.animation.file = full_path(ANIMATION_FILE).string();
-    for (const Walker& w : walkers())
-        report.walkers_loaded += w.model >= 0;
+    const LoadedWalkers counts = count_loaded_walkers();
+    report.walkers_loaded = counts.loaded;
+    report.walkers_drawing = counts.drawing;
+    check_walkers_draw(report);
+    check_unread_animation(report);
     read_model(report);
     read_animation(report);
     read_textures(report);
     add_store_budget(report);
     add_table_budget(report);
     check_budget(report);
+}
+
+// Problems in file order, each file where it was first met, and within a file
+// by position: lines and bytes in order, a problem without a position after
+// them. The order met is kept among equals.
+void order_problems(std::vector<Diagnostic>& problems) {
+    std::vector<std::string> files;
+    for (const Diagnostic& d : problems)
+        if (std::find(files.begin(), files.end(), d.file) == files.end()) files.push_back(d.file);
+    const auto file_rank = [&files](const Diagnostic& d) {
+        return std::find(files.begin(), files.end(), d.file) - files.begin();
+    };
+    const auto place = [](const Diagnostic& d) {
+        return d.position.kind == SourcePosition::Kind::none ? INT64_MAX : d.position.value;
+    };
+    std::stable_sort(problems.begin(), problems.end(),
+                     [&](const Diagnostic& a, const Diagnostic& b) {
+                         const auto fa = file_rank(a), fb = file_rank(b);
+                         return fa != fb ? fa < fb : place(a) < place(b);
+                     });
 }
 
 } // namespace
@@ -282,6 +327,7 @@ CheckReport check_folder(const std::filesystem::path& folder) {
     report.problems_overflowed = log.overflowed();
     suggest_texture_command(report);
     read_loaded_state(report);
+    order_problems(report.problems);
     teardown_scene();
     std::filesystem::current_path(start, error);
     return report;

@@ -3,15 +3,19 @@
 // check_folder loads the folder exactly as the demo's start-up does (setup_scene
 // on a headless surface of the demo's size, nine walkers), listening to the
 // loaders, then reads the loaded state back:
-// - every problem the loaders reported, each once, in the order met; a BMP
-//   the texture loader refuses or reads wrongly also names the command that
-//   converts a picture into one it reads (walkers-import --texture);
+// - every problem the loaders reported, each once; a BMP the texture loader
+//   refuses or reads wrongly also names the command that converts a picture
+//   into one it reads (walkers-import --texture);
 // - problems only the loaded whole shows, added by the check itself: a budget
 //   the nine walkers break (an error) or hold above 90 % (a warning), a part
 //   hierarchy whose pushes or pops the matrix stack refuses (an error: the parts
 //   hang elsewhere than the file says), an outfit that is not in the texture
-//   slot plain faces take (an error: they wear another texture, or none), a
-//   texture no face uses (a warning);
+//   slot plain faces take (an error, told at the outfit's file: they wear
+//   another texture, or none), walkers that load but have no face to draw (an
+//   error), a texture no face uses (a warning), and the animation file when it
+//   is missing but was never read because no model loaded (an error);
+// - all of them in file order (each file where it was first met), and within a
+//   file by line or byte, those without a position last;
 // - the model and animation of the first walker, the textures, and the budget.
 // Afterwards the scene is torn down again and the working directory is the one
 // the check started in.
@@ -80,6 +84,7 @@ struct CheckReport {
     bool problems_overflowed = false;
     int32_t walkers = 0;
     int32_t walkers_loaded = 0;
+    int32_t walkers_drawing = 0; // of those loaded, those with a face to draw
     ModelSummary model;
     AnimationSummary animation;
     std::vector<TextureSummary> textures;

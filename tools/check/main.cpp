@@ -79,7 +79,7 @@ std::string demo_folder(const char* argv0) {
 int main(int argc, char** argv) {
     const Options o = parse(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     if (!o.error.empty()) {
-        std::fprintf(stderr, "walkers-check: %s\n%s", o.error.c_str(), USAGE);
+        std::fprintf(stderr, "walkers-check: %s; see --help\n", o.error.c_str());
         return EXIT_BAD_USE;
     }
     if (o.help) {

@@ -30,7 +30,11 @@ std::string model_line(const CheckReport& r) {
     return line + plural(m.parts, "part", "parts") + " of the " + std::to_string(m.part_room) +
            " its head gives, " + plural(m.vertices, "vertex", "vertices") + ", hierarchy " +
            plural(m.depth, "level", "levels") + " deep; " + std::to_string(r.walkers_loaded) +
-           " of " + std::to_string(r.walkers) + " walkers loaded\n";
+           " of " + std::to_string(r.walkers) + " walkers loaded" +
+           (r.walkers_drawing < r.walkers_loaded
+                ? ", " + std::to_string(r.walkers_drawing) + " of them with faces to draw"
+                : "") +
+           "\n";
 }
 
 std::string animation_line(const AnimationSummary& a) {
@@ -230,6 +234,7 @@ std::string json_report(const CheckReport& r) {
                .raw("problems", json_array(r.problems, json_problem))
                .num("walkers", r.walkers)
                .num("walkers_loaded", r.walkers_loaded)
+               .num("walkers_drawing", r.walkers_drawing)
                .raw("model", json_model(r.model))
                .raw("animation", json_animation(r.animation))
                .raw("textures", json_array(r.textures, json_texture))

@@ -9,7 +9,7 @@
 //   {"folder", "errors", "warnings", "complete" (false when problems were cut),
 //    "problems": [{"file", "line" | "byte" (absent without a position),
 //                  "severity": "error" | "warning", "message"}],
-//    "walkers", "walkers_loaded",
+//    "walkers", "walkers_loaded", "walkers_drawing",
 //    "model": {"file", "loaded", "parts", "part_room", "vertices", "depth"},
 //    "animation": {"file", "loaded", "plays", "keys", "poses", "parts",
 //                  "keys_played", "loops"},

@@ -89,7 +89,7 @@ CommandLine parse_options(std::span<const std::string> args) {
             c.command = arg == "--list" ? Command::list : Command::texture;
         } else if (takes_value(arg)) {
             if (i + 1 >= args.size()) {
-                c.error = arg + " needs a value";
+                c.error = "missing value for " + arg;
                 return c;
             }
             if (std::string problem = apply(arg, args[++i], c.options); !problem.empty()) {
@@ -97,7 +97,7 @@ CommandLine parse_options(std::span<const std::string> args) {
                 return c;
             }
         } else if (arg.size() > 1 && arg[0] == '-') {
-            c.error = "unknown option " + arg;
+            c.error = "unknown option '" + arg + "'";
             return c;
         } else {
             rest.push_back(arg);

@@ -46,7 +46,7 @@ std::optional<std::string> apply(const std::string& name, const std::string& val
         return parse_size(value, o);
     } else if (name == "--frames") {
         const auto n = parse_count(value);
-        if (!n || *n < 0) return "--frames '" + value + "' is not a number of frames >= 0";
+        if (!n || *n < 1) return "--frames '" + value + "' is not a number of frames >= 1";
         o.frames = *n;
     } else if (name == "--click") {
         const auto f = parse_count(value);
@@ -94,6 +94,11 @@ ParsedOptions parse_options(std::span<const std::string> args) {
             return result;
         }
     }
+    const SnapshotOptions& o = result.options;
+    if (!o.help && !o.version && o.bmp_path.empty() && o.state_path.empty()) {
+        result.error = "nothing to write: give --bmp FILE, --state FILE or both";
+        return result;
+    }
     std::sort(result.options.clicks.begin(), result.options.clicks.end());
     result.ok = true;
     return result;
@@ -105,15 +110,20 @@ const std::string& snapshot_usage() {
         "                        [--bmp FILE] [--state FILE]\n"
         "       walkers-snapshot --help | --version\n"
         "  --data DIR    asset folder, made the working directory (default: the demo's)\n"
-        "  --size WxH    surface size (default " +
-        std::to_string(DEMO_SURFACE_WIDTH) + "x" + std::to_string(DEMO_SURFACE_HEIGHT) +
+        "  --size WxH    surface size, 1x1 to " +
+        std::to_string(MAX_SURFACE_WIDTH) + "x" + std::to_string(MAX_SURFACE_HEIGHT) +
+        " (default " + std::to_string(DEMO_SURFACE_WIDTH) + "x" +
+        std::to_string(DEMO_SURFACE_HEIGHT) +
         ", the window's)\n"
-        "  --frames N    frames to run (default 1)\n"
-        "  --click F     left click just before frame F (from 1); repeatable\n"
+        "  --frames N    frames to run, 1 or more (default 1)\n"
+        "  --click F     left click just before frame F, 1 to N; repeatable\n"
         "  --bmp FILE    write the last frame as a 16-bit BMP\n"
         "  --state FILE  one JSON line per frame ('-' for standard output)\n"
         "  --help        show this help and exit\n"
-        "  --version     show the version and exit\n";
+        "  --version     show the version and exit\n"
+        "At least one of --bmp and --state. Exit status: 0 done; 1 when the folder gives\n"
+        "no walker to draw or a file cannot be written (nothing is then written); 2 for\n"
+        "a bad command line.\n";
     return usage;
 }
 

@@ -6,9 +6,10 @@
 //
 // parse_options never throws and never exits: a bad command line comes back as
 // ok == false with a one-line message naming the problem. Sizes must lie in
-// 1..MAX_SURFACE_WIDTH x 1..MAX_SURFACE_HEIGHT, frames must be >= 0, click frames
-// >= 1 (counted from 1; a click is given just before that frame). Later options
-// override earlier ones; clicks accumulate and come back sorted.
+// 1..MAX_SURFACE_WIDTH x 1..MAX_SURFACE_HEIGHT, frames must be >= 1, click frames
+// >= 1 (counted from 1; a click is given just before that frame), and at least
+// one of --bmp and --state must be given (unless --help or --version is). Later
+// options override earlier ones; clicks accumulate and come back sorted.
 #pragma once
 
 #include <cstdint>
