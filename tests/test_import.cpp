@@ -619,6 +619,33 @@ Frame Time: 0.25
     EXPECT_GT(swing, 20) << "the leg swings";
 }
 
+// A part whose faces all collapse when rounded to whole units (a speck beside a
+// cube) stays a part, written as a bare joint: the mesh header alone, which
+// walkers-check takes as a part empty on purpose.
+TEST_F(ImportTest, PartThatRoundsToNothingIsWrittenAsABareJoint) {
+    std::string obj;
+    for (const auto& [name, size] : {std::pair{"cube", 1.0}, std::pair{"speck", 0.0001}}) {
+        obj += std::string("o ") + name + "\n";
+        for (int i = 0; i < 8; ++i)
+            obj += "v " + std::to_string(i & 1 ? size : 0) + " " +
+                   std::to_string(i & 2 ? size : 0) + " " + std::to_string(i & 4 ? size : 0) + "\n";
+        const int32_t b = std::string(name) == "cube" ? 0 : 8;
+        for (const auto& f :
+             {std::array{1, 3, 4, 2}, std::array{5, 6, 8, 7}, std::array{1, 2, 6, 5},
+              std::array{3, 7, 8, 4}, std::array{1, 5, 7, 3}, std::array{2, 4, 8, 6}})
+            obj += "f " + std::to_string(b + f[0]) + " " + std::to_string(b + f[1]) + " " +
+                   std::to_string(b + f[2]) + " " + std::to_string(b + f[3]) + "\n";
+    }
+    const ImportResult r = import_model(write("speck.obj", obj), {});
+    ASSERT_EQ(r.parts.node.size(), 2u);
+    const auto speck = std::find_if(r.files.begin(), r.files.end(),
+                                    [](const DataFile& f) { return f.name == "p1_speck.msh"; });
+    ASSERT_NE(speck, r.files.end());
+    EXPECT_EQ(speck->bytes, (std::vector<uint8_t>{0, 0, 0, 0, 8, 0, 0, 0}));
+    const check::CheckReport report = write_data_folder(r.files, scratch_.path() / "out");
+    EXPECT_EQ(report.count(Severity::error) + report.count(Severity::warning), 0);
+}
+
 // --- putting the folder in place -------------------------------------------------
 
 // A new folder, then the same one again (a walkers folder is replaced whole:

@@ -380,7 +380,6 @@ PartMesh build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t ta
     std::vector<Face> faces;
     for (const LocalTriangle& t : kept)
         if (auto f = whole_face(t, surfaces, index, points)) faces.push_back(*f);
-    if (points.empty()) points.push_back({0, 0, 0}); // a bare joint still needs its chunk
     for (const Point& p : points)
         out.mesh.add_vertex(p);
     // Plain faces first, then by surface, so each texture's faces share chunks.

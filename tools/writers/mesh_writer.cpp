@@ -118,11 +118,14 @@ int32_t MeshBuilder::primitive_bytes() const {
 }
 
 std::vector<uint8_t> MeshBuilder::serialise() const {
-    if (vertices_.empty()) throw std::runtime_error("a mesh needs at least one vertex");
     if (textures_.size() > static_cast<std::size_t>(MESH_MAX_TEXTURE_NAMES))
         throw std::runtime_error("a mesh names at most 64 textures");
     ByteWriter out;
     out.zeros(8); // file header: two reserved words and the total size, patched below
+    if (vertices_.empty()) { // a bare joint: the header alone
+        out.patch_u32(4, static_cast<uint32_t>(out.size()));
+        return out.bytes();
+    }
     chunk(out, CHUNK_POSITIONS, vertices_.size(), [&](ByteWriter& w) {
         for (const Point& p : vertices_) {
             put_float(w, p.x, POSITION_SCALE);

@@ -17,9 +17,10 @@
 // used, and per texture in the order first named: its selection, the
 // texture-coordinate chunk (before the first textured faces only), its textured
 // triangles and its textured quads, each a vertex index list followed by a
-// texture-coordinate index list. serialise throws std::runtime_error for what
-// the format cannot carry: no vertices, more than 32767 of anything, more than
-// 64 texture names, or a value no float converts back to.
+// texture-coordinate index list. A mesh with no vertex is a bare joint, written
+// as the header alone. serialise throws std::runtime_error for what the format
+// cannot carry: more than 32767 of anything, more than 64 texture names, or a
+// value no float converts back to.
 #pragma once
 
 #include <array>
