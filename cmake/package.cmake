@@ -20,8 +20,10 @@ and frames are exact, the same on every machine.
 .
 The package holds the desktop demo (walkers), a tool that renders any frame
 of any run without a window (walkers-snapshot), the generator of the demo's
-assets (walkers-assetgen), for building walkers of one's own, and a checker
-that explains every problem in an asset folder (walkers-check).]=])
+assets (walkers-assetgen), an importer that makes a model from the common 3D
+formats (glTF, FBX, Collada, OBJ, MD2, BVH, ...) into walkers of one's own
+(walkers-import), and a checker that explains every problem in an asset
+folder (walkers-check).]=])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -2,19 +2,22 @@
 # Installs the Debian packages the build, the tests and the demo need (skips the
 # install when they are all present already). Needs root or sudo.
 #   scripts/deps.sh [--web | --package]
+# The base set builds walkers-import too (Assimp, meshoptimizer, stb).
 # --web adds the browser version's tools: Emscripten (with node-acorn for its
-# JavaScript optimiser), Chromium for the page's test, and the npm packages of
-# package-lock.json (puppeteer-core, which uses that Chromium and downloads none).
+# JavaScript optimiser), Chromium for the page's test, the npm packages of
+# package-lock.json (puppeteer-core, which uses that Chromium and downloads none),
+# and the real models walkers-import's tests import (assimp-testmodels).
 # --package adds what building and checking the Debian package needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev clang libclang-rt-14-dev zlib1g-dev xvfb xdotool imagemagick
-          x11-utils desktop-file-utils man-db)
+          x11-utils desktop-file-utils man-db
+          libassimp-dev libmeshoptimizer-dev libstb-dev)
 web=false
 if [ "${1:-}" = --web ]; then
     web=true
-    packages+=(emscripten node-acorn chromium googletest python3)
+    packages+=(emscripten node-acorn chromium googletest python3 assimp-testmodels)
     # Debian's npm only where no npm came with the machine's node.
     command -v npm >/dev/null || packages+=(npm)
 elif [ "${1:-}" = --package ]; then

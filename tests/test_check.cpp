@@ -3,7 +3,6 @@
 // message's key phrase) and its exit status; the summary of a clean folder; the
 // JSON it prints for tools.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "frontend/check.h"
 #include "report_format.h"
 #include "scene_assets.h"
+#include "tool_run.h"
 
 namespace walkers {
 namespace {
@@ -33,22 +33,10 @@ fs::path generated_folder() {
     return dir ? fs::path(dir) : fs::path();
 }
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
+using testing::ToolRun;
 
 ToolRun run_check(const std::string& args) {
-    ToolRun run;
-    const std::string command = "'" WALKERS_CHECK_EXE "' " + args + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testing::run_command("'" WALKERS_CHECK_EXE "' " + args + " 2>&1");
 }
 
 std::string read_text(const fs::path& path) {

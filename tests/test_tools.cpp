@@ -1,4 +1,4 @@
-// The programs' bad usage and failures, one table for all four: each row runs a
+// The programs' bad usage and failures, one table for all five: each row runs a
 // built program and pins its exit status and the line that says what went
 // wrong (2 and one line ending "see --help" for a bad command line; 1 and one
 // line with the reason when the work cannot be done, leaving nothing behind).
@@ -89,6 +89,34 @@ const std::vector<ToolCase>& tool_cases() {
          "walkers-assetgen: --walkers '3x' is not a number of walkers >= 1; see --help", "", "gen"},
         {"folder cannot be made", WALKERS_ASSETGEN_EXE, "/dev/null/gen", 1,
          "walkers-assetgen: cannot make the folder '/dev/null/gen': Not a directory"},
+        {"unknown option", WALKERS_IMPORT_EXE, "--bogus m.obj {out}/w", 2,
+         "walkers-import: unknown option '--bogus'; see --help", "", "w"},
+        {"nothing to import", WALKERS_IMPORT_EXE, "", 2,
+         "walkers-import: a model and a folder to write are needed; see --help"},
+        {"height out of range", WALKERS_IMPORT_EXE, "--height 0 m.obj {out}/w", 2,
+         "walkers-import: --height '0' is not a height from 1 to 10000 units; see --help"},
+        {"fps out of range", WALKERS_IMPORT_EXE, "--fps 61 m.obj {out}/w", 2,
+         "--fps '61' is not a whole number of poses a second from 1 to 60; see --help"},
+        {"parts beyond the matrix stack", WALKERS_IMPORT_EXE, "--parts 33 m.obj {out}/w", 2,
+         "--parts '33' is not a whole number of parts from 1 to 32; see --help"},
+        {"no such axis", WALKERS_IMPORT_EXE, "--forward y m.obj {out}/w", 2,
+         "--forward 'y' is not one of +z, -z, +x, -x; see --help"},
+        {"no clip named", WALKERS_IMPORT_EXE, "m.obj {out}/w --animation", 2,
+         "walkers-import: missing value for --animation; see --help"},
+        {"list without a model", WALKERS_IMPORT_EXE, "--list", 2,
+         "--list needs a model; see --help"},
+        {"texture without its output", WALKERS_IMPORT_EXE, "--texture {data}/ome16.bmp", 2,
+         "--texture needs a picture and a BMP to write; see --help"},
+        {"one argument too many", WALKERS_IMPORT_EXE, "m.obj {out}/w extra", 2,
+         "one argument too many: 'extra'; see --help"},
+        {"no such model", WALKERS_IMPORT_EXE, "{out}/absent.obj {out}/w", 1,
+         "absent.obj: no such file", "", "w"},
+        {"not a model", WALKERS_IMPORT_EXE, "{data}/mdt.txt {out}/w", 1,
+         "mdt.txt: cannot be read: No suitable reader found", "", "w"},
+        {"not a picture", WALKERS_IMPORT_EXE, "--texture {data}/mdt.txt {out}/t.bmp", 1,
+         "not a picture stb_image reads", "", "t.bmp"},
+        {"output cannot be made", WALKERS_IMPORT_EXE, "--texture {data}/ome16.bmp /dev/null/t.bmp",
+         1, "cannot write /dev/null/t.bmp: Not a directory"},
     };
     return cases;
 }

@@ -5,8 +5,9 @@ if(TARGET test_tools)
         WALKERS_SNAPSHOT_EXE="$<TARGET_FILE:walkers-snapshot>"
         WALKERS_CHECK_EXE="$<TARGET_FILE:walkers-check>"
         WALKERS_ASSETGEN_EXE="$<TARGET_FILE:walkers-assetgen>"
+        WALKERS_IMPORT_EXE="$<TARGET_FILE:walkers-import>"
         WALKERS_LSAN_SUPPRESSIONS="${CMAKE_SOURCE_DIR}/tests/lsan.supp")
-    add_dependencies(test_tools walkers-snapshot walkers-check walkers-assetgen)
+    add_dependencies(test_tools walkers-snapshot walkers-check walkers-assetgen walkers-import)
     if(TARGET walkers-data)
         add_dependencies(test_tools walkers-data)
     endif()

@@ -2,6 +2,7 @@
 #include "frontend/check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <ostream>
 #include <string_view>
@@ -226,6 +227,24 @@ void read_textures(CheckReport& report) {
     }
 }
 
+// A BMP the texture loader refuses or reads wrongly is what a paint program
+// writes more often than not: say how to make one it reads.
+void suggest_texture_command(CheckReport& report) {
+    for (Diagnostic& d : report.problems) {
+        const std::filesystem::path file(d.file);
+        std::string ext = file.extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const bool about_slots = d.message.find("slot") != std::string::npos &&
+                                 d.message.find("slot is kept") == std::string::npos;
+        if (d.severity != Severity::error || ext != ".bmp" || d.unreadable || about_slots ||
+            d.message.find("characters") != std::string::npos)
+            continue;
+        d.message += "; 'walkers-import --texture PICTURE " + file.filename().string() +
+                     "' writes one the loader reads";
+    }
+}
+
 // Walkers that load but have no face to draw show an empty floor.
 void check_walkers_draw(CheckReport& report) {
     if (report.walkers_loaded == 0 || report.walkers_drawing > 0) return;
@@ -315,6 +334,7 @@ CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folde
     } else {
         report.problems = log.diagnostics();
         report.problems_overflowed = log.overflowed();
+        suggest_texture_command(report);
         read_loaded_state(report);
         order_problems(report.problems);
     }

@@ -5,7 +5,9 @@
 // walkers, as the demo's start-up does, with the random generator restarted so
 // the frames that follow are those of a fresh start), listening to the loaders,
 // then reads the loaded state back:
-// - every problem the loaders reported, each once;
+// - every problem the loaders reported, each once; a BMP the texture loader
+//   refuses or reads wrongly also names the command that converts a picture
+//   into one it reads (walkers-import --texture);
 // - problems only the loaded whole shows, added by the check itself: a budget
 //   the nine walkers break (an error) or hold above 90 % (a warning), a part
 //   hierarchy whose pushes or pops the matrix stack refuses (an error: the parts

@@ -15,8 +15,6 @@ namespace {
 constexpr int64_t POSITION_CAPACITY = std::min(POSITION_STREAM_CAPACITY, SCREEN_VERTEX_CAPACITY);
 constexpr int64_t TEXCOORD_CAPACITY = TEXCOORD_STREAM_CAPACITY;
 constexpr int64_t PRIMITIVE_CAPACITY = PRIMITIVE_BYTES;
-constexpr int64_t QUAD_BYTES = QUAD_RECORD_BYTES;
-constexpr int64_t CORNER_TEXCOORDS = 4; // every mesh file adds them on load
 constexpr int64_t BLOB_CAPACITY = SECTION_BLOB_CAPACITY;
 constexpr int64_t ANIMATION_ROOM = ANIMATION_ROOM_BYTES;
 constexpr int64_t SLOTS = std::min(MODEL_SLOTS, ANIMATION_SLOTS);
@@ -35,9 +33,8 @@ std::vector<BudgetLine> budget_lines(const std::vector<Part>& parts, int32_t wal
     int64_t primitive_bytes = 0;
     for (const Part& part : parts) {
         positions += part.mesh.vertex_count();
-        texcoords += CORNER_TEXCOORDS + part.mesh.texcoord_count();
-        primitive_bytes +=
-            QUAD_BYTES * (part.mesh.plain_quad_count() + part.mesh.textured_quad_count());
+        texcoords += part.mesh.stream_texcoords();
+        primitive_bytes += part.mesh.primitive_bytes();
     }
     return {
         spared("positions", walkers * positions, POSITION_CAPACITY),

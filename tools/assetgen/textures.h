@@ -13,9 +13,14 @@
 #include <vector>
 
 #include "bitmap.h"
-#include "mesh_builder.h"
+#include "box.h"
 
 namespace walkers::assetgen {
+
+using writers::Image16;
+using writers::IndexedImage;
+using writers::Palette16;
+using writers::Rgb;
 
 inline const std::string FACE_TEXTURE = "face4.bmp";
 

@@ -9,8 +9,6 @@
 namespace walkers::assetgen {
 namespace {
 
-constexpr int32_t STACK_LEVELS = 32;
-
 using FaceUv = std::optional<std::array<TexCoord, 4>>;
 
 // A slab centred on x = 0 (every part is built around its joint).
@@ -48,28 +46,28 @@ FaceUv head_faces(Side side) {
 
 MeshBuilder hips_mesh() {
     MeshBuilder m;
-    m.add_box({slab(-14, 23, -12, 12), slab(12, 21, -11, 11)}, outfit);
+    add_box(m, {slab(-14, 23, -12, 12), slab(12, 21, -11, 11)}, outfit);
     return m;
 }
 
 // Broad shoulders over a narrower waist, chest a little forward.
 MeshBuilder torso_mesh() {
     MeshBuilder m;
-    m.add_box({slab(-60, 30, -14, 12), slab(2, 21, -11, 11)}, outfit);
+    add_box(m, {slab(-60, 30, -14, 12), slab(2, 21, -11, 11)}, outfit);
     return m;
 }
 
 MeshBuilder head_mesh() {
     MeshBuilder m;
     m.set_texture(FACE_TEXTURE);
-    m.add_box({slab(-10, 7, -7, 7), slab(4, 7, -7, 7)}, skin); // neck, into the torso
-    m.add_box({slab(-52, 16, -18, 16), slab(-8, 15, -16, 14)}, head_faces);
+    add_box(m, {slab(-10, 7, -7, 7), slab(4, 7, -7, 7)}, skin); // neck, into the torso
+    add_box(m, {slab(-52, 16, -18, 16), slab(-8, 15, -16, 14)}, head_faces);
     return m;
 }
 
 MeshBuilder upper_arm_mesh() {
     MeshBuilder m;
-    m.add_box({slab(-6, 7, -7, 7), slab(52, 6, -6, 6)}, outfit);
+    add_box(m, {slab(-6, 7, -7, 7), slab(52, 6, -6, 6)}, outfit);
     return m;
 }
 
@@ -77,20 +75,20 @@ MeshBuilder upper_arm_mesh() {
 MeshBuilder lower_arm_mesh() {
     MeshBuilder m;
     m.set_texture(FACE_TEXTURE);
-    m.add_box({slab(-2, 6, -6, 6), slab(40, 5, -5, 5)}, outfit);
-    m.add_box({slab(40, 4, -6, 5), slab(56, 3, -5, 4)}, skin);
+    add_box(m, {slab(-2, 6, -6, 6), slab(40, 5, -5, 5)}, outfit);
+    add_box(m, {slab(40, 4, -6, 5), slab(56, 3, -5, 4)}, skin);
     return m;
 }
 
 MeshBuilder upper_leg_mesh() {
     MeshBuilder m;
-    m.add_box({slab(-8, 10, -11, 11), slab(60, 8, -9, 9)}, outfit);
+    add_box(m, {slab(-8, 10, -11, 11), slab(60, 8, -9, 9)}, outfit);
     return m;
 }
 
 MeshBuilder lower_leg_mesh() {
     MeshBuilder m;
-    m.add_box({slab(-2, 8, -9, 9), slab(60, 6, -6, 6)}, outfit);
+    add_box(m, {slab(-2, 8, -9, 9), slab(60, 6, -6, 6)}, outfit);
     return m;
 }
 
@@ -98,7 +96,7 @@ MeshBuilder lower_leg_mesh() {
 MeshBuilder foot_mesh() {
     MeshBuilder m;
     m.set_texture(FACE_TEXTURE);
-    m.add_box({slab(-2, 6, -7, 6), slab(12, 7, -24, 8)}, shoe);
+    add_box(m, {slab(-2, 6, -7, 6), slab(12, 7, -24, 8)}, shoe);
     return m;
 }
 
@@ -129,29 +127,6 @@ const PartPlan PLAN[PART_COUNT] = {
 
 } // namespace
 
-Hierarchy replay_pop_counts(const std::vector<int32_t>& pop_counts) {
-    Hierarchy h;
-    std::vector<int32_t> stack; // whose accumulated matrix each level holds
-    int32_t current = -1;
-    for (int32_t p = 0; p < static_cast<int32_t>(pop_counts.size()); ++p) {
-        if (stack.size() >= STACK_LEVELS)
-            throw std::runtime_error("the hierarchy needs more than 32 stack levels");
-        stack.push_back(current);
-        h.parent.push_back(current);
-        h.deepest_stack = std::max(h.deepest_stack, static_cast<int32_t>(stack.size()));
-        current = p;
-        const int32_t pops = pop_counts[p];
-        if (pops < 0 || pops > static_cast<int32_t>(stack.size()))
-            throw std::runtime_error("part " + std::to_string(p) + " pops " + std::to_string(pops) +
-                                     " levels of " + std::to_string(stack.size()));
-        if (pops > 0) {
-            current = stack[stack.size() - pops];
-            stack.resize(stack.size() - pops);
-        }
-    }
-    return h;
-}
-
 std::vector<Part> build_walker() {
     std::vector<Part> parts;
     std::vector<int32_t> pops;
@@ -159,7 +134,7 @@ std::vector<Part> build_walker() {
         parts.push_back({plan.name, plan.file, plan.pop_count, plan.joint, -1, {}, plan.mesh()});
         pops.push_back(plan.pop_count);
     }
-    const Hierarchy h = replay_pop_counts(pops);
+    const writers::Hierarchy h = writers::replay_pop_counts(pops);
     for (std::size_t p = 0; p < parts.size(); ++p) {
         const int32_t parent = h.parent[p];
         const Point base = parent < 0 ? Point{0, 0, 0} : parts[parent].joint;

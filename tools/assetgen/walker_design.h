@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "mesh_builder.h"
+#include "box.h"
+#include "data_texts.h"
 
 namespace walkers::assetgen {
 
@@ -44,16 +45,6 @@ struct Part {
     Point translation{}; // joint - parent's joint (the root's joint for the first part)
     MeshBuilder mesh;    // vertices relative to the joint
 };
-
-struct Hierarchy {
-    std::vector<int32_t> parent; // per part; -1 = the model itself
-    int32_t deepest_stack = 0;   // most matrices on the stack at once
-};
-
-// Replays the transform pass's pushes and pops over the pop counts. Throws
-// std::runtime_error when a pop asks for more levels than the stack holds or
-// the stack would pass its 32 levels.
-Hierarchy replay_pop_counts(const std::vector<int32_t>& pop_counts);
 
 // The finished walker: parts in file order with parents, translations and meshes.
 std::vector<Part> build_walker();

@@ -57,18 +57,6 @@ std::string texture_lines(const std::vector<TextureSummary>& textures) {
     return out;
 }
 
-std::string budget_lines(const CheckReport& r) {
-    std::string out = "budget for " + std::to_string(r.walkers) + " walkers\n";
-    for (const BudgetLine& b : r.budget) {
-        const int64_t used = b.needed(r.walkers);
-        const std::string each =
-            b.per_walker >= 0 ? right(b.per_walker, 6) + " each" : std::string(11, ' ');
-        out += "  " + padded(b.what, 24) + each + right(used, 8) + " of " +
-               padded(std::to_string(b.capacity), 7) + right(b.percent(r.walkers), 4) + " %\n";
-    }
-    return out;
-}
-
 // --- JSON ---------------------------------------------------------------------
 
 // A JSON string of the text as every output shows it (printable_text: no
@@ -173,6 +161,18 @@ std::string json_budget(const BudgetLine& b, int32_t walkers) {
 
 } // namespace
 
+std::string budget_table(const CheckReport& r) {
+    std::string out = "budget for " + std::to_string(r.walkers) + " walkers\n";
+    for (const BudgetLine& b : r.budget) {
+        const int64_t used = b.needed(r.walkers);
+        const std::string each =
+            b.per_walker >= 0 ? right(b.per_walker, 6) + " each" : std::string(11, ' ');
+        out += "  " + padded(b.what, 24) + each + right(used, 8) + " of " +
+               padded(std::to_string(b.capacity), 7) + right(b.percent(r.walkers), 4) + " %\n";
+    }
+    return out;
+}
+
 std::string text_report(const CheckReport& r) {
     std::string out;
     for (const std::string& line : problem_lines(r))
@@ -180,7 +180,7 @@ std::string text_report(const CheckReport& r) {
     if (r.folder_opened) {
         if (!out.empty()) out += "\n";
         out += model_line(r) + animation_line(r.animation) + texture_lines(r.textures) +
-               budget_lines(r);
+               budget_table(r);
     }
     return out + printable_text(r.folder) + ": " + problem_count_text(r) + "\n";
 }

@@ -28,6 +28,8 @@
 namespace walkers::check {
 
 std::string text_report(const CheckReport& report);
+// The budget part of text_report alone: "budget for 9 walkers" and a line per capacity.
+std::string budget_table(const CheckReport& report);
 std::string json_report(const CheckReport& report);
 
 } // namespace walkers::check

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 
 void ByteWriter::u16(uint16_t v) {
     u8(static_cast<uint8_t>(v & 0xff));
@@ -59,4 +59,4 @@ std::optional<float> exact_float(int32_t value, double scale) {
     return std::nullopt;
 }
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

@@ -1,9 +1,10 @@
 #include "section_text.h"
 
+#include <charconv>
 #include <cstdio>
 #include <stdexcept>
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 namespace {
 
 constexpr std::size_t MAX_TOKEN = 51;
@@ -17,6 +18,14 @@ std::string number(double v, int32_t decimals) {
     if (s.find_first_not_of("-0.") == std::string::npos)
         s = "0"; // no "-0.0" for values that round to zero
     return s;
+}
+
+std::string exact_number(float v) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+    if (result.ec != std::errc{}) throw std::runtime_error("a number too long to write");
+    const std::string s(buffer, result.ptr);
+    return s == "-0" ? "0" : s;
 }
 
 void check_token(const std::string& t) {
@@ -39,6 +48,12 @@ Field Field::vector(const std::array<double, 4>& v, int32_t decimals) {
     Field f{'V', {}};
     for (double c : v)
         f.tokens.push_back(number(c, decimals));
+    return f;
+}
+Field Field::exact_vector(const std::array<float, 4>& v) {
+    Field f{'V', {}};
+    for (float c : v)
+        f.tokens.push_back(exact_number(c));
     return f;
 }
 Field Field::text(const std::string& v) {
@@ -103,4 +118,4 @@ int32_t SectionText::sections() const {
     return sections_;
 }
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

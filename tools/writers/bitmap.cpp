@@ -6,7 +6,7 @@
 #include "frontend/snapshot.h"
 #include "render/rgb555.h"
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 namespace {
 
 constexpr uint32_t FILE_HEADER_BYTES = 14;
@@ -98,4 +98,4 @@ std::vector<uint8_t> bmp4_file(const IndexedImage& image, const Palette16& palet
     return out.bytes();
 }
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

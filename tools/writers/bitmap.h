@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 
 struct Rgb {
     uint8_t r;
@@ -59,4 +59,4 @@ using Palette16 = std::array<Rgb, 16>;
 std::vector<uint8_t> bmp16_file(const Image16& image);
 std::vector<uint8_t> bmp4_file(const IndexedImage& image, const Palette16& palette);
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

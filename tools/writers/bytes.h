@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 
 class ByteWriter {
 public:
@@ -39,4 +39,4 @@ private:
 // near value / scale gives it back (scale must not be 0).
 std::optional<float> exact_float(int32_t value, double scale);
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

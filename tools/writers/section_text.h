@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace walkers::assetgen {
+namespace walkers::writers {
 
 // One field of a record: its code and the text of its tokens.
 struct Field {
@@ -26,6 +26,9 @@ struct Field {
     static Field integer(int32_t v);
     static Field real(double v, int32_t decimals);
     static Field vector(const std::array<double, 4>& v, int32_t decimals);
+    // Each float as the shortest decimal that the loaders' scan reads back as
+    // exactly that float (no exponent; -0 is written 0).
+    static Field exact_vector(const std::array<float, 4>& v);
     static Field text(const std::string& v);
 };
 
@@ -50,4 +53,4 @@ private:
     bool open_ = false;
 };
 
-} // namespace walkers::assetgen
+} // namespace walkers::writers

@@ -1,0 +1,33 @@
+// tool_run.h - a built program run from a test, as a user's shell would run it.
+//
+// run_command runs a shell command line and gives back its exit status (-1 when
+// it did not exit normally) and what it wrote to standard output; the line
+// chooses where standard error goes (2>&1 to take it along, 2>FILE to keep it
+// apart).
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace walkers::testing {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+inline ToolRun run_command(const std::string& command) {
+    ToolRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+} // namespace walkers::testing
