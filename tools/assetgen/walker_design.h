@@ -2,7 +2,7 @@
 //
 // Thirteen parts listed depth-first, each with the pop count the transform pass
 // applies after it (0: the next part is its child; 1: its sibling; k: a child of
-// its (k-1)-th ancestor). Each part's mesh is built around its own joint (hip,
+// its k-th ancestor, counting its parent as the first). Each part's mesh is built around its own joint (hip,
 // shoulder, elbow, knee, ankle, neck, waist) so that rotating the part swings it
 // about that joint; joints are given in whole-model coordinates (y down, the
 // floor at y = 0 under the hips, the face towards -z) and each bone's translation

@@ -73,8 +73,8 @@ void model_bones(SectionText& t, const std::vector<ModelPartText>& parts) {
     t.comment("Per part: pop count, unused, translation from the parent's joint to this");
     t.comment("part's joint, rotation (times 300 gives angle units; the walk overwrites");
     t.comment("it every frame, so the rest pose is 0), and two unused vectors.");
-    t.comment("Pop count = levels to climb back after this part: 0 makes the next part");
-    t.comment("its child, 1 its sibling, k a child of its (k-1)-th ancestor.");
+    t.comment("Pop count = steps to climb back up after this part: 0 makes the next part");
+    t.comment("its child, 1 its sibling, k a child of its k-th ancestor (1st: its parent).");
     t.begin("SEC_M_BORN:", static_cast<int32_t>(parts.size()), "IIVVVV");
     for (const ModelPartText& part : parts)
         t.record({Field::integer(part.pop_count), Field::integer(0),
