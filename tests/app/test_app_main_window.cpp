@@ -449,6 +449,13 @@ void MainWindowTest::noticeComesWheneverTheLoadedWalkersDrawNothing() {
         const QString shown = window.view()->notice();
         QVERIFY2(notice.isEmpty() ? shown.isEmpty() : shown.startsWith(notice), qPrintable(shown));
     }
+    // A folder's name is shown escaped, as the problem lines show it.
+    SceneLog log;
+    log.report.data_dir = "/fake/\x1b[2Jdata";
+    log.report.walkers_loaded = log.report.walkers_drawing = 0;
+    MainWindow window(walkers::testing::counting_scene(log));
+    QVERIFY2(window.view()->notice().contains("/fake/\\x1B[2Jdata"),
+             qPrintable(window.view()->notice()));
 }
 
 QTEST_MAIN(MainWindowTest)
