@@ -37,9 +37,10 @@ const char* DESCRIPTION = "Nine walkers stroll over a floor, drawn by their own 
                           "software renderer. A left click sends one out to the front.";
 
 const char* KEYS = "\nIn the window: a left click sends a walker out to the front; Space pauses\n"
-                   "and resumes; . runs one frame while paused; Ctrl+S saves the frame; F11\n"
-                   "switches full screen; F1 opens the About box; Escape or Ctrl+Q quits.\n"
-                   "See man walkers for more.\n";
+                   "and resumes; . runs one frame while paused; Ctrl+O opens an asset folder\n"
+                   "(or drop one on the window), which reloads by itself when its files change;\n"
+                   "F5 reloads it; Ctrl+S saves the frame; F11 switches full screen; F1 opens\n"
+                   "the About box; Escape or Ctrl+Q quits. See man walkers for more.\n";
 
 std::optional<int64_t> whole_number(const QString& text, int64_t lowest, int64_t highest) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
