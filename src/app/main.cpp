@@ -3,10 +3,11 @@
 // Reads the command line first (--help and --version need no display), finds
 // the asset folder (--data, else the first folder holding mdt.txt of "data" in
 // the working directory, "data" beside the executable and the installed one),
-// opens the window "TEST" and runs frames until Escape, the Quit command or
-// closing the window. Exit status: 0 for all of these; 1 when there is no
-// display to open the window on (said in one line, whether found before Qt
-// starts or by Qt itself); 2 for a bad command line.
+// opens the window "TEST" and runs frames until Escape, the Quit command,
+// closing the window, or SIGINT or SIGTERM (which quit as Ctrl+Q does). Exit
+// status: 0 for all of these; 1 when there is no display to open the window on
+// (said in one line, whether found before Qt starts or by Qt itself); 2 for a
+// bad command line.
 //
 // --frames N (or WALKERS_BENCH_FRAMES=N, which also lifts the frame-rate limit)
 // quits after N frames and prints the frames per second: for measuring.
@@ -24,6 +25,7 @@
 
 #include "app/command_line.h"
 #include "app/demo_app.h"
+#include "app/quit_signals.h"
 #include "app/state_log.h"
 #include "frontend/data_dir.h"
 #include "render/surface.h"
@@ -153,6 +155,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "walkers: --scale %d does not fit the screen; the picture opens at %dx\n",
                      line.options.start_scale, shown);
+    // Ctrl+C or a kill quits as Ctrl+Q does, so the state lines still reach their file.
+    const walkers::QuitOnSignals quit_on_signals([&demo] { demo.loop().quit(0); });
     const auto start = walkers::steady_now();
     int exit_code = demo.exec();
     if (state_log && !state_log->close()) {
