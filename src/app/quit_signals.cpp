@@ -21,11 +21,10 @@ void set_action(int signal, void (*handler)(int)) {
     sigaction(signal, &action, nullptr);
 }
 
-// Only async-signal-safe calls: write(2) and sigaction(2).
-extern "C" void note_signal(int signal) {
+// Only an async-signal-safe call: write(2). A full pipe means a quit is on its way already.
+extern "C" void note_signal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(signal_pipe[1], &byte, 1);
-    set_action(signal, SIG_DFL);
 }
 
 } // namespace
