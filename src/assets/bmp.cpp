@@ -226,7 +226,7 @@ int32_t load_image(const std::string& name, std::span<const uint8_t> file) {
     // A claimed slot holds exactly width x height zeroed texels.
     const int32_t slot = claim_texture_slot(name, width_shift, height_shift);
     if (slot < 0) {
-        problems.error(NO_POSITION, "no texture slot could be made for it; not loaded");
+        problems.capacity_error(NO_POSITION, "no texture slot could be made for it; not loaded");
         return -1;
     }
     TextureSlot* texture = texture_slot_for_update(slot);
@@ -248,11 +248,13 @@ int32_t load_texture(const std::string& name, std::string* refusal) {
     if (!can_claim_texture(name)) {
         FileDiagnostics problems(name);
         if (name.size() >= static_cast<std::size_t>(TEXTURE_NAME_BYTES)) {
-            problems.error(NO_POSITION, "the name has ", name.size(), " characters, more than the ",
-                           TEXTURE_NAME_BYTES - 1, " a texture slot holds; not loaded");
+            problems.capacity_error(NO_POSITION, "the name has ", name.size(),
+                                    " characters, more than the ", TEXTURE_NAME_BYTES - 1,
+                                    " a texture slot holds; not loaded");
             return refused("has a name too long for a texture slot");
         }
-        problems.error(NO_POSITION, "all ", TEXTURE_SLOTS, " texture slots are taken; not loaded");
+        problems.capacity_error(NO_POSITION, "all ", TEXTURE_SLOTS,
+                                " texture slots are taken; not loaded");
         return refused("finds every texture slot taken");
     }
     // read_whole_file names an unreadable file to the listener itself.

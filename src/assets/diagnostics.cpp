@@ -38,32 +38,35 @@ void set_diagnostic_sink(DiagnosticSink* sink) {
 
 void FileDiagnostics::tell_unlisted() {
     deliver(unlisted_error_ ? Severity::error : Severity::warning, NO_POSITION,
-            compose(unlisted_, " more problems in this file are not listed"), false);
+            compose(unlisted_, " more problems in this file are not listed"), Cause::contents);
 }
 
 void FileDiagnostics::unreadable(std::string_view why) {
-    if (sink_) report(Severity::error, NO_POSITION, compose("cannot read this file: ", why), true);
+    if (sink_)
+        report(Severity::error, NO_POSITION, compose("cannot read this file: ", why),
+               Cause::unreadable);
 }
 
 void FileDiagnostics::report(Severity severity, SourcePosition at, std::string message,
-                             bool unreadable) {
+                             Cause cause) {
     if (reported_ >= PROBLEMS_PER_FILE_LOAD) {
         ++unlisted_;
         unlisted_error_ = unlisted_error_ || severity == Severity::error;
         return;
     }
     ++reported_;
-    deliver(severity, at, std::move(message), unreadable);
+    deliver(severity, at, std::move(message), cause);
 }
 
 void FileDiagnostics::deliver(Severity severity, SourcePosition at, std::string message,
-                              bool unreadable) {
+                              Cause cause) {
     Diagnostic d;
     d.severity = severity;
     d.file = file_.empty() ? std::string() : full_path(std::string(file_)).string();
     d.position = at;
     d.message = std::move(message);
-    d.unreadable = unreadable;
+    d.unreadable = cause == Cause::unreadable;
+    d.capacity = cause == Cause::capacity;
     sink_->report(d);
 }
 

@@ -69,6 +69,7 @@ struct Diagnostic {
     SourcePosition position;
     std::string message;
     bool unreadable = false; // the file itself could not be read
+    bool capacity = false;   // refused for a table's room or a name's length, not the file's bytes
 };
 
 class DiagnosticSink {
@@ -131,15 +132,23 @@ public:
     }
     // The file could not be read at all; `why` says what failed.
     void unreadable(std::string_view why);
+    // An error about the room the file would take (a table's slots, a name's
+    // length), not about what the file holds.
+    template <typename... Pieces> void capacity_error(SourcePosition at, const Pieces&... pieces) {
+        if (sink_) report(Severity::error, at, compose(pieces...), Cause::capacity);
+    }
 
 private:
+    enum class Cause : uint8_t { contents, unreadable, capacity };
+
     template <typename... Pieces> static std::string compose(const Pieces&... pieces) {
         std::string text;
         (append_piece(text, pieces), ...);
         return text;
     }
-    void report(Severity severity, SourcePosition at, std::string message, bool unreadable = false);
-    void deliver(Severity severity, SourcePosition at, std::string message, bool unreadable);
+    void report(Severity severity, SourcePosition at, std::string message,
+                Cause cause = Cause::contents);
+    void deliver(Severity severity, SourcePosition at, std::string message, Cause cause);
     void tell_unlisted();
 
     std::string_view file_;

@@ -235,11 +235,7 @@ void suggest_texture_command(CheckReport& report) {
         std::string ext = file.extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const bool about_slots = d.message.find("slot") != std::string::npos &&
-                                 d.message.find("slot is kept") == std::string::npos;
-        if (d.severity != Severity::error || ext != ".bmp" || d.unreadable || about_slots ||
-            d.message.find("characters") != std::string::npos)
-            continue;
+        if (d.severity != Severity::error || ext != ".bmp" || d.unreadable || d.capacity) continue;
         d.message += "; 'walkers-import --texture PICTURE " + file.filename().string() +
                      "' writes one the loader reads";
     }
