@@ -5,16 +5,15 @@
 #include "bytes.h"
 #include "frontend/snapshot.h"
 #include "render/rgb555.h"
+#include "render/texture_table.h"
 
 namespace walkers::writers {
 namespace {
 
-constexpr uint32_t FILE_HEADER_BYTES = 14;
-constexpr uint32_t INFO_HEADER_BYTES = 40;
 constexpr uint32_t PIXELS_PER_METRE = 2835; // 72 dpi; readers ignore it
 
 bool power_of_two_side(int32_t n) {
-    return n >= 2 && n <= 256 && (n & (n - 1)) == 0;
+    return n >= 1 << TEXTURE_MIN_SHIFT && n <= 1 << TEXTURE_MAX_SHIFT && (n & (n - 1)) == 0;
 }
 
 void check_sides(int32_t width, int32_t height) {
@@ -25,12 +24,12 @@ void check_sides(int32_t width, int32_t height) {
 // File header and information header of an uncompressed bottom-up bitmap.
 void write_headers(ByteWriter& out, int32_t width, int32_t height, uint16_t bits,
                    uint32_t palette_entries, uint32_t pixel_bytes) {
-    const uint32_t offset = FILE_HEADER_BYTES + INFO_HEADER_BYTES + 4 * palette_entries;
+    const uint32_t offset = BMP_PIXEL_OFFSET + 4 * palette_entries;
     out.text("BM");
     out.u32(offset + pixel_bytes);
     out.u32(0);
     out.u32(offset);
-    out.u32(INFO_HEADER_BYTES);
+    out.u32(BMP_INFO_HEADER_BYTES);
     out.i32(width);
     out.i32(height);
     out.u16(1);

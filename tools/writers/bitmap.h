@@ -1,25 +1,25 @@
-// bitmap.h - pictures the generator paints, and their BMP file images.
+// bitmap.h - pictures the generator paints and the importer converts, and
+// their BMP file images.
 //
-// Rgb is an 8-bit-per-channel colour; to_rgb555 keeps the top five bits of each
-// channel, as the texture loader does. Image16 is a direct-colour picture written
-// as a 16-bit (5-5-5) BMP; IndexedImage is a picture of palette indices written
-// as a 4-bit BMP with a 16-entry palette. Both are top row first in memory and
-// bottom-up in the file, as the format requires. Sides must be powers of two
-// from 2 to 256 and 4-bit pictures at least 8 wide, so rows need no padding the
-// loader would miss; the writers throw std::invalid_argument otherwise.
+// Rgb is an 8-bit-per-channel colour (the pixel format's Rgb888); to_rgb555
+// keeps the top five bits of each channel, as the texture loader does. Image16
+// is a direct-colour picture written as a 16-bit (5-5-5) BMP; IndexedImage is a
+// picture of palette indices written as a 4-bit BMP with a 16-entry palette.
+// Both are top row first in memory and bottom-up in the file, as the format
+// requires. Sides must be powers of two from 2 to 256 and 4-bit pictures at
+// least 8 wide, so rows need no padding the loader would miss; the writers
+// throw std::invalid_argument otherwise.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "render/rgb555.h"
+
 namespace walkers::writers {
 
-struct Rgb {
-    uint8_t r;
-    uint8_t g;
-    uint8_t b;
-};
+using Rgb = Rgb888;
 
 uint16_t to_rgb555(Rgb c);
 
@@ -28,8 +28,7 @@ public:
     Image16(int32_t width, int32_t height, Rgb fill);
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
-    void set(int32_t x, int32_t y, Rgb c); // outside the picture: ignored
-    uint16_t at(int32_t x, int32_t y) const { return pixels_[y * width_ + x]; }
+    void set(int32_t x, int32_t y, Rgb c);                          // outside the picture: ignored
     const std::vector<uint16_t>& pixels() const { return pixels_; } // top row first
 
 private:

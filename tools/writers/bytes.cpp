@@ -39,10 +39,6 @@ void ByteWriter::patch_u32(std::size_t at, uint32_t v) {
         bytes_.at(at + k) = static_cast<uint8_t>(v >> (8 * k));
 }
 
-void ByteWriter::append(const std::vector<uint8_t>& more) {
-    bytes_.insert(bytes_.end(), more.begin(), more.end());
-}
-
 std::optional<float> exact_float(int32_t value, double scale) {
     // The nearest float to value / scale may land a hair below the integer after
     // the multiplication; a few steps away from zero always reach it for the

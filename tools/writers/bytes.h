@@ -26,7 +26,6 @@ public:
     void zeros(std::size_t n);
     void pad_to(std::size_t multiple); // zero bytes up to the next multiple
     void patch_u32(std::size_t at, uint32_t v);
-    void append(const std::vector<uint8_t>& more);
 
     std::size_t size() const { return bytes_.size(); }
     const std::vector<uint8_t>& bytes() const { return bytes_; }

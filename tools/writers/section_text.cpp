@@ -41,9 +41,6 @@ void check_token(const std::string& t) {
 Field Field::integer(int32_t v) {
     return {'I', {std::to_string(v)}};
 }
-Field Field::real(double v, int32_t decimals) {
-    return {'F', {number(v, decimals)}};
-}
 Field Field::vector(const std::array<double, 4>& v, int32_t decimals) {
     Field f{'V', {}};
     for (double c : v)

@@ -24,7 +24,6 @@ struct Field {
     std::vector<std::string> tokens;
 
     static Field integer(int32_t v);
-    static Field real(double v, int32_t decimals);
     static Field vector(const std::array<double, 4>& v, int32_t decimals);
     // Each float as the shortest decimal that the loaders' scan reads back as
     // exactly that float (no exponent; -0 is written 0).
