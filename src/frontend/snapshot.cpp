@@ -156,13 +156,6 @@ void format_state_line(std::string& out, int64_t frame, uint32_t crc) {
     out += "]}";
 }
 
-std::span<const uint16_t> surface_words() {
-    const uint16_t* pixels = surface_pixels();
-    if (!pixels) return {};
-    return {pixels,
-            static_cast<std::size_t>(surface_width()) * static_cast<std::size_t>(surface_height())};
-}
-
 void format_current_state_line(std::string& out) {
     format_state_line(out, frames_drawn(), crc32_pixels(surface_words()));
 }

@@ -38,8 +38,6 @@ std::vector<uint8_t> encode_bmp16(std::span<const uint16_t> pixels, int32_t widt
 // frame `frame`, whose picture had the CRC `crc`. Reuses out's capacity.
 void format_state_line(std::string& out, int64_t frame, uint32_t crc);
 
-// The frame surface's width x height words (empty while there is no surface).
-std::span<const uint16_t> surface_words();
 void format_current_state_line(std::string& out);
 
 } // namespace walkers

@@ -92,10 +92,8 @@ void acquire_window_dc(WindowHost* window) {
 
 void present_frame() {
     FrameSurface& surface = state.surface;
-    if (surface.in_frame && surface.window && surface_pixels()) {
-        const auto count = static_cast<std::size_t>(surface.width) * surface.height;
-        surface.window->present({surface.pixels, count}, surface.width, surface.height);
-    }
+    if (surface.in_frame && surface.window && surface_pixels())
+        surface.window->present(surface_words(), surface.width, surface.height);
     surface.in_frame = false;
 }
 
@@ -108,6 +106,13 @@ int32_t surface_height() {
 
 uint16_t* surface_pixels() {
     return state.surface.bits_per_pixel == DRAWING_DEPTH ? state.surface.pixels : nullptr;
+}
+
+std::span<const uint16_t> surface_words() {
+    const uint16_t* pixels = surface_pixels();
+    if (!pixels) return {};
+    return {pixels, static_cast<std::size_t>(std::max(state.surface.width, 0)) *
+                        static_cast<std::size_t>(std::max(state.surface.height, 0))};
 }
 
 RasterTarget raster_target() {

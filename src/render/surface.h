@@ -67,6 +67,8 @@ void present_frame();
 int32_t surface_width();
 int32_t surface_height();
 uint16_t* surface_pixels(); // null when there is no 16-bit surface to draw on
+// The picture's width x height words, top row first (empty without a surface).
+std::span<const uint16_t> surface_words();
 // The module's one reset: releases the pixels and forgets the window and size,
 // with the clip limits back at 256, 256 and the background colour at 0.
 void free_frame_surface();
