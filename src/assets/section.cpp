@@ -105,12 +105,13 @@ private:
 // headers) until a name in the form of a section name comes where a name is
 // expected again, or the text ends. Told as one error once that end is known.
 struct MisreadStretch {
-    bool open = false;
     SourcePosition at;                // where the error points
     std::string cause;                // how the step was lost
     std::vector<std::string> lost;    // sections whose names were taken as closing tokens
     int64_t from_line = 0;            // the first line read out of step
     std::vector<std::string> misread; // the names of the sections read out of step
+
+    bool open() const { return !lost.empty(); } // a stretch begins with its first lost section
 };
 
 // The section parsed last, for what its closing token may say about it.
@@ -409,10 +410,10 @@ void note_section_read_out_of_step(Parse& p, const char* name, bool count_read,
                                    SourcePosition name_at) {
     if (!p.lost_step) return;
     if (!section_name_form(name) || !count_read) {
-        if (p.stretch.open) p.stretch.misread.push_back(name);
+        if (p.stretch.open()) p.stretch.misread.push_back(name);
         return;
     }
-    if (p.stretch.open) close_stretch(p, name, name_at.value);
+    if (p.stretch.open()) close_stretch(p, name, name_at.value);
     p.lost_step = false;
 }
 
@@ -477,7 +478,6 @@ void open_stretch(Parse& p, const char* closing, const char* closing_at) {
     const std::string taken = "'" + std::string(closing) + "' on line " +
                               std::to_string(closing_line) + " was taken for its closing token";
     MisreadStretch& m = p.stretch;
-    m.open = true;
     m.lost = {closing};
     m.from_line = closing_line;
     if (s.took_what_follows) {
@@ -505,7 +505,7 @@ const char* skip_closing_token(Parse& p, const char* cursor) {
     } else if (!p.lost_step) {
         open_stretch(p, closing, at);
         p.lost_step = true;
-    } else if (p.stretch.open) {
+    } else if (p.stretch.open()) {
         p.stretch.lost.push_back(closing);
     }
     return cursor;
@@ -568,7 +568,7 @@ SectionBlob parse_section_text(const char* text, std::string_view file) {
         if (skip_blank(cursor) == nullptr) break;
         cursor = skip_closing_token(p, cursor);
     }
-    if (p.stretch.open) close_stretch(p, {}, 0);
+    if (p.stretch.open()) close_stretch(p, {}, 0);
     SectionBlob blob = p.blob.finish(s);
     blob.sources = std::move(p.sources);
     blob.record_sources = std::move(p.record_sources);
