@@ -65,19 +65,18 @@ OutputFile output_file(const std::string& name) {
 struct Outputs {
     std::FILE* state = nullptr;
     std::FILE* bmp = nullptr;
-    bool state_is_stdout = false;
     std::vector<std::filesystem::path> created;
 
-    ~Outputs() {
-        if (state && !state_is_stdout) std::fclose(state);
+    ~Outputs() { close(); }
+    void close() {
+        if (state && state != stdout) std::fclose(state);
         if (bmp) std::fclose(bmp);
+        state = bmp = nullptr;
     }
     // After a failed write: the outputs are closed, and the files this run
     // created are removed (a file that was there before, a device say, stays).
     void discard() {
-        if (state && !state_is_stdout) std::fclose(state);
-        if (bmp) std::fclose(bmp);
-        state = bmp = nullptr;
+        close();
         std::error_code ignored;
         for (const auto& path : created)
             if (std::filesystem::is_regular_file(path, ignored))
@@ -98,7 +97,6 @@ std::string open_outputs(const SnapshotOptions& o, const OutputFile& state, cons
                          Outputs& out) {
     if (o.state_path == "-") {
         out.state = stdout;
-        out.state_is_stdout = true;
     } else if (!o.state_path.empty()) {
         if (std::string problem = open_file(state, out.state, out); !problem.empty())
             return problem;
