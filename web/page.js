@@ -116,7 +116,7 @@ class Demo {
     this.pacer = new FramePacer();
     this.paused = false;
     this.loads = 1;
-    this.folder = null; // the last folder written into the file system
+    this.loadRoot = null; // where the last folder was written into the file system
     canvas.width = core._walkers_width();
     canvas.height = core._walkers_height();
     this.showProblems('/data');
@@ -164,11 +164,17 @@ class Demo {
       return;
     }
     this.loads += 1;
-    const folder = `/load-${this.loads}/${picked.name}`;
-    await writeFolder(this.core.FS, folder, picked.files);
+    const root = `/load-${this.loads}`;
+    const folder = `${root}/${picked.name}`;
+    try {
+      await writeFolder(this.core.FS, folder, picked.files);
+    } catch (error) {
+      removeFolder(this.core.FS, root); // a load that fails leaves no files behind
+      throw error;
+    }
     const walkers = this.core.ccall('walkers_load', 'number', ['string'], [folder]);
-    if (this.folder) removeFolder(this.core.FS, this.folder.slice(0, this.folder.lastIndexOf('/')));
-    this.folder = folder;
+    if (this.loadRoot) removeFolder(this.core.FS, this.loadRoot);
+    this.loadRoot = root;
     this.showProblems(folder);
     if (walkers === 0) this.showNote(`No walker could be loaded from ${picked.name}: see its problems`);
     this.pacer.restart();
