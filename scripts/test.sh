@@ -5,7 +5,7 @@
 #   WALKERS_FUZZ_SECONDS=N   seconds per fuzz target (default 20; 0 skips fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh --web
+scripts/deps.sh --test
 build=${WALKERS_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DWALKERS_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
