@@ -8,9 +8,14 @@
 // - in the running page, Space pauses, a real click on the canvas starts a jump
 //   and "." runs exactly one frame, which equals the snapshot tool's frame with
 //   a click just before it; the About panel shows the frames drawn;
+// - a folder the test writes, picked through "Open folder…", gives
+//   walkers-snapshot's state lines on it for 60 frames, and a broken folder's
+//   files dropped on the page give a badge and a panel listing walkers-check's
+//   lines for it;
 // - a page whose WebAssembly or data cannot load says so.
 //
-//   node browser_test.mjs --site DIR --snapshot EXE --check EXE --data DIR [--screenshot PNG]
+//   node browser_test.mjs --site DIR --snapshot EXE --check EXE --data DIR
+//                         [--screenshot PNG] [--folder-shots PREFIX]
 //
 // --screenshot also saves a picture of the running page (for the README);
 // --folder-shots PREFIX saves PREFIX-picked.png, the page just after the folder
