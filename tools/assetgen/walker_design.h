@@ -2,12 +2,13 @@
 //
 // Thirteen parts listed depth-first, each with the pop count the transform pass
 // applies after it (0: the next part is its child; 1: its sibling; k: a child of
-// its k-th ancestor, counting its parent as the first). Each part's mesh is built around its own joint (hip,
-// shoulder, elbow, knee, ankle, neck, waist) so that rotating the part swings it
-// about that joint; joints are given in whole-model coordinates (y down, the
-// floor at y = 0 under the hips, the face towards -z) and each bone's translation
-// is its joint minus its parent's. The body wears the outfit on plain faces; the
-// head, neck, hands and shoes take regions of the face atlas.
+// its k-th ancestor, counting its parent as the first). Each part's mesh is
+// built around its own joint (hip, shoulder, elbow, knee, ankle, neck, waist) so
+// that rotating the part swings it about that joint; joints are given in
+// whole-model coordinates (y down, the floor at y = 0 under the hips, the face
+// towards -z) and each bone's translation is its joint minus its parent's. The
+// body wears the outfit on plain faces; the head, neck, hands and shoes take
+// regions of the face atlas.
 #pragma once
 
 #include <cstdint>
