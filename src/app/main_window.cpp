@@ -135,10 +135,8 @@ void MainWindow::loadScene() {
     problems_->showProblems(report);
     const QString folder = QFile::decodeName(QByteArray::fromStdString(report.folder));
     watcher_->watch(folder);
-    if (report.data_dir_opened && !folder.isEmpty()) {
-        settings_.add_recent_folder(folder);
+    if (report.data_dir_opened && !folder.isEmpty() && settings_.add_recent_folder(folder))
         fillRecentMenu();
-    }
     emit folderLoaded();
 }
 
