@@ -1,7 +1,6 @@
 // scene_calls.cpp - binds the window's scene calls to the demo scene.
 #include "app/scene_calls.h"
 
-#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -27,14 +26,6 @@ void tell_reload(const check::CheckReport& check) {
               << check::problem_count_text(check) << '\n';
 }
 
-std::vector<std::string> unreadable_files(const check::CheckReport& check) {
-    std::vector<std::string> files;
-    for (const Diagnostic& d : check.problems)
-        if (d.unreadable && std::find(files.begin(), files.end(), d.file) == files.end())
-            files.push_back(d.file);
-    return files;
-}
-
 StartupReport scene_report(const LoadState& load) {
     const check::CheckReport& check = load.check;
     StartupReport report;
@@ -44,7 +35,7 @@ StartupReport scene_report(const LoadState& load) {
         report.folders_tried.push_back(folder.string());
     report.walkers_loaded = check.walkers_loaded;
     report.walkers_drawing = check.walkers_drawing;
-    report.unreadable_files = unreadable_files(check);
+    report.unreadable_files = unreadable_files(check.problems);
     report.folder = check.folder;
     report.problems = check::problem_lines(check);
     report.errors = check.count(Severity::error);
