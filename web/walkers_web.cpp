@@ -98,10 +98,12 @@ std::string state_line;
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE int walkers_load(const char* folder) {
-    const check::CheckReport report = check::setup_and_check(&host(), folder, &std::cerr);
+    const check::CheckReport report = check::setup_and_check(&host(), folder);
     last_load = {};
-    for (const std::string& line : check::problem_lines(report))
+    for (const std::string& line : check::problem_lines(report)) {
+        std::cerr << line << '\n';
         last_load.problems += line + "\n";
+    }
     last_load.problem_count = check::problem_count_text(report);
     last_load.errors = report.count(Severity::error);
     return report.walkers_loaded;

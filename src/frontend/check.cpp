@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <ostream>
 #include <string_view>
 #include <system_error>
 
@@ -316,8 +315,7 @@ int32_t CheckReport::count(Severity severity) const {
     return count_severity(problems, severity);
 }
 
-CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
-                            std::ostream* echo) {
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder) {
     CheckReport report;
     report.folder = full_path(folder).string();
     report.walkers = WALKER_COUNT;
@@ -337,10 +335,6 @@ CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folde
         suggest_texture_command(report);
         read_loaded_state(report);
         order_problems(report.problems);
-    }
-    if (echo) {
-        for (const std::string& line : problem_lines(report))
-            *echo << line << '\n';
     }
     return report;
 }

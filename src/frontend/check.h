@@ -21,8 +21,7 @@
 // - the model and animation of the first walker, the textures, and the budget.
 // A folder that cannot be listed or entered is one problem naming the reason;
 // setup still runs (with no walkers), so a window has its surface. The scene
-// stays set up for the caller's frames. With an echo stream, the problems'
-// lines are written there too, in their order.
+// stays set up for the caller's frames.
 //
 // check_folder is walkers-check's: setup_and_check on a headless surface of the
 // demo's size, then the scene is torn down again and the working directory is
@@ -35,7 +34,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -107,8 +105,7 @@ struct CheckReport {
     int32_t count(Severity severity) const;
 };
 
-CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
-                            std::ostream* echo = nullptr);
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder);
 CheckReport check_folder(const std::filesystem::path& folder);
 
 std::vector<std::string> problem_lines(const CheckReport& report);
