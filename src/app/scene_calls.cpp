@@ -38,7 +38,6 @@ StartupReport scene_report(const DataDirLookup& lookup, const check::CheckReport
     report.folder = check.folder;
     report.problems = check::problem_lines(check);
     report.errors = check.count(Severity::error);
-    report.warnings = check.count(Severity::warning);
     report.problem_count = check::problem_count_text(check);
     return report;
 }
