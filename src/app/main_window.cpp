@@ -123,7 +123,6 @@ MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, LoopClock c
     resizeToOuterSize();
     layout()->activate();
     loadScene();
-    surface_size_ = view_->size();
     host_.keep_client_size(); // a reload builds the start-up surface again
     if (options.start_scale > 1) resizeToShowScale(options.start_scale);
 }
@@ -192,10 +191,11 @@ void MainWindow::resizeToShowScale(int asked) {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const QSize decorations(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QScreen* on = screen();
-    start_scale_ = on ? fitting_scale(surface_size_, around_view + decorations,
+    const QSize surface = host_.kept_client_size();
+    start_scale_ = on ? fitting_scale(surface, around_view + decorations,
                                       on->availableGeometry().size(), asked)
                       : asked;
-    resize(surface_size_ * start_scale_ + around_view);
+    resize(surface * start_scale_ + around_view);
 }
 
 void MainWindow::runFrame() {

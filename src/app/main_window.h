@@ -150,7 +150,6 @@ private:
     SceneCalls scene_;
     FrameView* view_;
     ViewHost host_;
-    QSize surface_size_;
     SavePathPrompt ask_save_path_;
     FolderPrompt ask_folder_;
     QString save_folder_;
