@@ -4,7 +4,6 @@
 #include <iostream>
 #include <memory>
 
-#include "assets/printable_text.h"
 #include "frontend/check.h"
 #include "frontend/snapshot.h"
 #include "scene/scene.h"
@@ -22,8 +21,7 @@ struct LoadState {
 
 // After start-up, each load says on standard error that it happened and how it went.
 void tell_reload(const check::CheckReport& check) {
-    std::cerr << "walkers: reloaded " << printable_text(check.folder) << ": "
-              << check::problem_count_text(check) << '\n';
+    std::cerr << "walkers: reloaded " << check::problem_summary(check) << '\n';
 }
 
 StartupReport scene_report(const DataDirLookup& lookup, const check::CheckReport& check) {

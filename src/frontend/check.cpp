@@ -10,6 +10,7 @@
 #include "assets/animation.h"
 #include "assets/file.h"
 #include "assets/model.h"
+#include "assets/printable_text.h"
 #include "assets/section.h"
 #include "frontend/demo_window.h"
 #include "frontend/loaded_walkers.h"
@@ -356,6 +357,10 @@ std::string counted(int64_t n, const char* one, const char* many) {
 std::string problem_count_text(const CheckReport& report) {
     return counted(report.count(Severity::error), "error", "errors") + ", " +
            counted(report.count(Severity::warning), "warning", "warnings");
+}
+
+std::string problem_summary(const CheckReport& report) {
+    return printable_text(report.folder) + ": " + problem_count_text(report);
 }
 
 std::vector<std::string> problem_lines(const CheckReport& report) {

@@ -29,7 +29,9 @@
 //
 // problem_lines are the problems as every front end shows them, one
 // format_diagnostic line each (names escaped), and a last line when some were
-// cut; problem_count_text counts them: "2 errors, 1 warning".
+// cut; problem_count_text counts them: "2 errors, 1 warning"; problem_summary
+// is the line that sums a check up, "FOLDER: 2 errors, 1 warning", with the
+// folder's name escaped as the lines escape names.
 #pragma once
 
 #include <cstdint>
@@ -110,6 +112,7 @@ CheckReport check_folder(const std::filesystem::path& folder);
 
 std::vector<std::string> problem_lines(const CheckReport& report);
 std::string problem_count_text(const CheckReport& report);
+std::string problem_summary(const CheckReport& report);
 // "1 error", "2 errors": n and the word that fits it.
 std::string counted(int64_t n, const char* one, const char* many);
 
