@@ -27,6 +27,7 @@
 #include "app/frame_view.h"
 #include "app/problems_overlay.h"
 #include "app/startup_notice.h"
+#include "assets/printable_text.h"
 #include "frontend/demo_window.h"
 
 namespace walkers {
@@ -66,6 +67,11 @@ QString write_frame(const QImage& frame, QString& path) {
     QImageWriter writer(path, format);
     if (writer.write(frame)) return {};
     return writer.errorString();
+}
+
+// A folder's name as the problems panel shows it: bytes that could do harm escaped.
+QString shown_name(const QString& folder) {
+    return QString::fromStdString(printable_text(QFile::encodeName(folder).toStdString()));
 }
 
 QString default_save_folder() {
@@ -163,7 +169,7 @@ void MainWindow::fillRecentMenu() {
     recent_menu_->clear();
     const QStringList folders = settings_.recent_folders();
     for (const QString& folder : folders) {
-        QAction* action = recent_menu_->addAction(QString(folder).replace('&', "&&"));
+        QAction* action = recent_menu_->addAction(shown_name(folder).replace('&', "&&"));
         action->setData(folder);
         connect(action, &QAction::triggered, this, [this, folder] { openFolder(folder); });
     }
