@@ -90,7 +90,9 @@ void FrameView::showFrameChange(const QRect& changed) {
         repaint();
         return;
     }
-    const QRect area = viewRect(changed);
+    // What is laid over the view (the problems badge and panel) is opaque: the
+    // picture under it is not seen, so it is not repainted, nor is what lies over it.
+    const QRegion area = QRegion(viewRect(changed)).subtracted(childrenRegion());
     if (!area.isEmpty()) repaint(area);
 }
 

@@ -10,7 +10,8 @@
 // into the frame, it draws a notice when one is set (centred), the measured
 // frame rate when that is shown (top right), "Paused" while the scene is paused
 // (top left) and a passing message, such as a save's confirmation, for
-// MESSAGE_MILLISECONDS (bottom left).
+// MESSAGE_MILLISECONDS (bottom left). Widgets laid over the view (the problems
+// badge and panel) must be opaque: a changed frame is repainted only outside them.
 //
 // The frame is given as the surface's RGB555 words. When the view paints into
 // a 32-bit RGB image (the window's backing store, as a rule) at one device
