@@ -119,16 +119,16 @@ class Demo {
     this.loadRoot = null; // where the last folder was written into the file system
     canvas.width = core._walkers_width();
     canvas.height = core._walkers_height();
-    this.showProblems('/data');
+    this.showProblems();
   }
 
-  // The badge and the panel for what the last load found about `folder`.
-  showProblems(folder) {
+  // The badge and the panel for what the last load found.
+  showProblems() {
     const { core } = this;
     const lines = core.UTF8ToString(core._walkers_problems());
     const count = core.UTF8ToString(core._walkers_problem_count());
     problemLines.textContent = lines;
-    panelTitle.textContent = `${folder}: ${count}`;
+    panelTitle.textContent = core.UTF8ToString(core._walkers_problem_title());
     badge.textContent = count;
     badge.classList.toggle('errors', core._walkers_errors() > 0);
     badge.hidden = lines === '' || !panel.hidden;
@@ -175,7 +175,7 @@ class Demo {
     const walkers = this.core.ccall('walkers_load', 'number', ['string'], [folder]);
     if (this.loadRoot) removeFolder(this.core.FS, this.loadRoot);
     this.loadRoot = root;
-    this.showProblems(folder);
+    this.showProblems();
     if (walkers === 0) this.showNote(`No walker could be loaded from ${picked.name}: see its problems`);
     this.pacer.restart();
     if (this.paused) {

@@ -16,6 +16,8 @@
 //   walkers_problems()     the last load's problem lines, one per line, as
 //                          walkers-check prints them (empty without problems)
 //   walkers_problem_count() "2 errors, 1 warning"
+//   walkers_problem_title() "FOLDER: 2 errors, 1 warning", the folder's name
+//                          escaped as in the lines
 //   walkers_errors()       how many of the problems are errors
 //   walkers_run_frame()    one frame; the picture lands in the RGBA buffer
 //   walkers_click()        a left click: start_jump
@@ -87,6 +89,7 @@ CanvasHost& host() {
 struct LoadResult {
     std::string problems;
     std::string problem_count;
+    std::string problem_title;
     int errors = 0;
 };
 
@@ -98,11 +101,14 @@ std::string state_line;
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE int walkers_load(const char* folder) {
-    const check::CheckReport report = check::setup_and_check(&host(), folder, &std::cerr);
+    const check::CheckReport report = check::setup_and_check(&host(), folder);
     last_load = {};
-    for (const std::string& line : check::problem_lines(report))
+    for (const std::string& line : check::problem_lines(report)) {
+        std::cerr << line << '\n';
         last_load.problems += line + "\n";
+    }
     last_load.problem_count = check::problem_count_text(report);
+    last_load.problem_title = check::problem_summary(report);
     last_load.errors = report.count(Severity::error);
     return report.walkers_loaded;
 }
@@ -117,6 +123,10 @@ EMSCRIPTEN_KEEPALIVE const char* walkers_problems() {
 
 EMSCRIPTEN_KEEPALIVE const char* walkers_problem_count() {
     return last_load.problem_count.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* walkers_problem_title() {
+    return last_load.problem_title.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE int walkers_errors() {

@@ -28,19 +28,20 @@ void DemoSettings::set_value(const QString& key, const QVariant& value) {
         kept_[key] = value;
         return;
     }
-    stored_->setValue(key, value);
-    stored_->sync(); // the program may end by a quit that skips the destructors' order
+    stored_->setValue(key, value); // written by QSettings itself, soon after and at the end
 }
 
 QStringList DemoSettings::recent_folders() const {
     return value(RECENT_KEY).toStringList();
 }
 
-void DemoSettings::add_recent_folder(const QString& folder) {
+bool DemoSettings::add_recent_folder(const QString& folder) {
     QStringList folders = recent_folders();
+    if (folders.value(0) == folder) return false; // each reload of the folder on show
     folders.removeAll(folder);
     folders.prepend(folder);
     set_value(RECENT_KEY, folders.mid(0, RECENT_FOLDERS));
+    return true;
 }
 
 void DemoSettings::clear_recent_folders() {

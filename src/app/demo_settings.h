@@ -27,8 +27,9 @@ public:
     explicit DemoSettings(bool remember);
 
     QStringList recent_folders() const;
-    // Puts `folder` first among the recent folders.
-    void add_recent_folder(const QString& folder);
+    // Puts `folder` first among the recent folders; false, and nothing is
+    // written, when it is first already.
+    bool add_recent_folder(const QString& folder);
     void clear_recent_folders();
     QString last_folder() const;
     void set_last_folder(const QString& folder);

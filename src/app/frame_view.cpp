@@ -90,7 +90,9 @@ void FrameView::showFrameChange(const QRect& changed) {
         repaint();
         return;
     }
-    const QRect area = viewRect(changed);
+    // What is laid over the view (the problems badge and panel) is opaque: the
+    // picture under it is not seen, so it is not repainted, nor is what lies over it.
+    const QRegion area = QRegion(viewRect(changed)).subtracted(childrenRegion());
     if (!area.isEmpty()) repaint(area);
 }
 
@@ -136,6 +138,12 @@ void FrameView::setFrameRateShown(bool shown) {
     update();
 }
 
+void FrameView::setFrameRate(double frames_per_second) {
+    if (frames_per_second == frame_rate_) return;
+    frame_rate_ = frames_per_second;
+    labels_stale_ = true;
+}
+
 void FrameView::setPaused(bool paused) {
     paused_ = paused;
     update();
@@ -143,6 +151,7 @@ void FrameView::setPaused(bool paused) {
 
 void FrameView::showMessage(const QString& text) {
     message_ = text;
+    labels_stale_ = true;
     message_timer_->start();
     update();
 }
@@ -161,18 +170,24 @@ void FrameView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     paintFrame(painter, *event);
     if (!notice_.isEmpty()) paintNotice(painter);
+    if (labels_stale_) layOutLabels(painter.fontMetrics());
     if (frame_rate_shown_) {
-        paintCornerLabel(painter, tr("%1 fps").arg(frame_rate_, 0, 'f', 1),
-                         Qt::AlignTop | Qt::AlignRight);
+        paintCornerLabel(painter, frame_rate_label_, *event);
         // Only a paint of the whole view is sure to have drawn all of the label.
         if (event->rect().contains(rect())) frame_rate_painted_ = frame_rate_;
     }
-    if (paused_) paintCornerLabel(painter, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
-    if (!message_.isEmpty()) {
-        const int room = width() - 2 * (OVERLAY_MARGIN + OVERLAY_PADDING);
-        paintCornerLabel(painter, painter.fontMetrics().elidedText(message_, Qt::ElideMiddle, room),
-                         Qt::AlignBottom | Qt::AlignLeft);
-    }
+    if (paused_) paintCornerLabel(painter, paused_label_, *event);
+    if (!message_.isEmpty()) paintCornerLabel(painter, message_label_, *event);
+}
+
+void FrameView::resizeEvent(QResizeEvent* event) {
+    labels_stale_ = true; // the corners moved, and the message may need cutting anew
+    QWidget::resizeEvent(event);
+}
+
+void FrameView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) labels_stale_ = true;
+    QWidget::changeEvent(event);
 }
 
 // True when the frame will paint every device pixel of the view, so the margins
@@ -258,9 +273,20 @@ void FrameView::paintNotice(QPainter& painter) {
         notice_, wrap);
 }
 
-void FrameView::paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner) {
-    QRect box = painter.fontMetrics().boundingRect(text).adjusted(
-        -OVERLAY_PADDING, -OVERLAY_PADDING / 2, OVERLAY_PADDING, OVERLAY_PADDING / 2);
+void FrameView::layOutLabels(const QFontMetrics& metrics) {
+    frame_rate_label_ = cornerLabel(metrics, tr("%1 fps").arg(frame_rate_, 0, 'f', 1),
+                                    Qt::AlignTop | Qt::AlignRight);
+    paused_label_ = cornerLabel(metrics, tr("Paused"), Qt::AlignTop | Qt::AlignLeft);
+    const int room = width() - 2 * (OVERLAY_MARGIN + OVERLAY_PADDING);
+    message_label_ = cornerLabel(metrics, metrics.elidedText(message_, Qt::ElideMiddle, room),
+                                 Qt::AlignBottom | Qt::AlignLeft);
+    labels_stale_ = false;
+}
+
+FrameView::CornerLabel FrameView::cornerLabel(const QFontMetrics& metrics, const QString& text,
+                                              Qt::Alignment corner) const {
+    QRect box = metrics.boundingRect(text).adjusted(-OVERLAY_PADDING, -OVERLAY_PADDING / 2,
+                                                    OVERLAY_PADDING, OVERLAY_PADDING / 2);
     const QRect area =
         rect().adjusted(OVERLAY_MARGIN, OVERLAY_MARGIN, -OVERLAY_MARGIN, -OVERLAY_MARGIN);
     if (corner & Qt::AlignBottom)
@@ -271,9 +297,17 @@ void FrameView::paintCornerLabel(QPainter& painter, const QString& text, Qt::Ali
         box.moveRight(area.right());
     else
         box.moveLeft(area.left());
-    painter.fillRect(box, OVERLAY_BACKGROUND);
+    return {text, box};
+}
+
+// A label outside the part being repainted is left alone: the paint could not
+// change a pixel of it.
+void FrameView::paintCornerLabel(QPainter& painter, const CornerLabel& label,
+                                 const QPaintEvent& event) {
+    if (!event.region().intersects(label.box)) return;
+    painter.fillRect(label.box, OVERLAY_BACKGROUND);
     painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, text);
+    painter.drawText(label.box, Qt::AlignCenter, label.text);
 }
 
 void FrameView::mousePressEvent(QMouseEvent* event) {

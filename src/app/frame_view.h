@@ -10,7 +10,8 @@
 // into the frame, it draws a notice when one is set (centred), the measured
 // frame rate when that is shown (top right), "Paused" while the scene is paused
 // (top left) and a passing message, such as a save's confirmation, for
-// MESSAGE_MILLISECONDS (bottom left).
+// MESSAGE_MILLISECONDS (bottom left). Widgets laid over the view (the problems
+// badge and panel) must be opaque: a changed frame is repainted only outside them.
 //
 // The frame is given as the surface's RGB555 words. When the view paints into
 // a 32-bit RGB image (the window's backing store, as a rule) at one device
@@ -72,7 +73,7 @@ public:
     void setFrameRateShown(bool shown);
     bool frameRateShown() const { return frame_rate_shown_; }
     // Painted with the next frame, so the label does not flicker on its own.
-    void setFrameRate(double frames_per_second) { frame_rate_ = frames_per_second; }
+    void setFrameRate(double frames_per_second);
     void setPaused(bool paused);
     // Shows `text` bottom left until MESSAGE_MILLISECONDS have passed or the
     // next message replaces it.
@@ -86,9 +87,17 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // A label in a corner of the view: its text and the box it fills.
+    struct CornerLabel {
+        QString text;
+        QRect box;
+    };
+
     bool coversView(const FramePlacement& placed) const;
     QRect viewRect(const QRect& in_frame) const;
     QRect exposedSource(const FramePlacement& placed, const QRect& exposed) const;
@@ -96,7 +105,11 @@ private:
     bool paintFrameDirectly(QPainter& painter, const QPaintEvent& event,
                             const FramePlacement& placed);
     void paintNotice(QPainter& painter);
-    void paintCornerLabel(QPainter& painter, const QString& text, Qt::Alignment corner);
+    void layOutLabels(const QFontMetrics& metrics);
+    CornerLabel cornerLabel(const QFontMetrics& metrics, const QString& text,
+                            Qt::Alignment corner) const;
+    static void paintCornerLabel(QPainter& painter, const CornerLabel& label,
+                                 const QPaintEvent& event);
 
     std::span<const uint16_t> words_; // the frame on show, owned by the caller
     std::vector<uint32_t> rgb32_;     // the frame widened, as far as stale_ allows
@@ -112,6 +125,12 @@ private:
     bool paused_ = false;
     QString message_;
     QTimer* message_timer_;
+    // The labels as the next paint draws them, worked out again only after
+    // their texts or the view's size changed: not on every frame.
+    CornerLabel frame_rate_label_;
+    CornerLabel paused_label_;
+    CornerLabel message_label_;
+    bool labels_stale_ = true;
 };
 
 } // namespace walkers

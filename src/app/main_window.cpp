@@ -27,6 +27,7 @@
 #include "app/frame_view.h"
 #include "app/problems_overlay.h"
 #include "app/startup_notice.h"
+#include "assets/printable_text.h"
 #include "frontend/demo_window.h"
 
 namespace walkers {
@@ -66,6 +67,11 @@ QString write_frame(const QImage& frame, QString& path) {
     QImageWriter writer(path, format);
     if (writer.write(frame)) return {};
     return writer.errorString();
+}
+
+// A folder's name as the problems panel shows it: bytes that could do harm escaped.
+QString shown_name(const QString& folder) {
+    return QString::fromStdString(printable_text(QFile::encodeName(folder).toStdString()));
 }
 
 QString default_save_folder() {
@@ -123,7 +129,6 @@ MainWindow::MainWindow(SceneCalls scene, const DemoOptions& options, LoopClock c
     resizeToOuterSize();
     layout()->activate();
     loadScene();
-    surface_size_ = view_->size();
     host_.keep_client_size(); // a reload builds the start-up surface again
     if (options.start_scale > 1) resizeToShowScale(options.start_scale);
 }
@@ -135,10 +140,8 @@ void MainWindow::loadScene() {
     problems_->showProblems(report);
     const QString folder = QFile::decodeName(QByteArray::fromStdString(report.folder));
     watcher_->watch(folder);
-    if (report.data_dir_opened && !folder.isEmpty()) {
-        settings_.add_recent_folder(folder);
+    if (report.data_dir_opened && !folder.isEmpty() && settings_.add_recent_folder(folder))
         fillRecentMenu();
-    }
     emit folderLoaded();
 }
 
@@ -166,7 +169,7 @@ void MainWindow::fillRecentMenu() {
     recent_menu_->clear();
     const QStringList folders = settings_.recent_folders();
     for (const QString& folder : folders) {
-        QAction* action = recent_menu_->addAction(QString(folder).replace('&', "&&"));
+        QAction* action = recent_menu_->addAction(shown_name(folder).replace('&', "&&"));
         action->setData(folder);
         connect(action, &QAction::triggered, this, [this, folder] { openFolder(folder); });
     }
@@ -194,10 +197,11 @@ void MainWindow::resizeToShowScale(int asked) {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const QSize decorations(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QScreen* on = screen();
-    start_scale_ = on ? fitting_scale(surface_size_, around_view + decorations,
+    const QSize surface = host_.kept_client_size();
+    start_scale_ = on ? fitting_scale(surface, around_view + decorations,
                                       on->availableGeometry().size(), asked)
                       : asked;
-    resize(surface_size_ * start_scale_ + around_view);
+    resize(surface * start_scale_ + around_view);
 }
 
 void MainWindow::runFrame() {

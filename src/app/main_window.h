@@ -95,7 +95,6 @@ public:
     int startScale() const { return start_scale_; }
     bool sceneTornDown() const { return torn_down_; }
     FrameView* view() const { return view_; }
-    ViewHost& host() { return host_; }
     QAction* command(Command command) const;
 
     // Save frame... writes the frame on screen at the surface's size and in its
@@ -116,7 +115,6 @@ public:
 
     ProblemsOverlay* problems() const { return problems_; }
     FolderWatcher* watcher() const { return watcher_; }
-    DemoSettings& settings() { return settings_; }
 
 signals:
     void quitRequested(int exit_code);
@@ -152,7 +150,6 @@ private:
     SceneCalls scene_;
     FrameView* view_;
     ViewHost host_;
-    QSize surface_size_;
     SavePathPrompt ask_save_path_;
     FolderPrompt ask_folder_;
     QString save_folder_;

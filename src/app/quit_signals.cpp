@@ -1,6 +1,7 @@
 // quit_signals.cpp - the self-pipe between the signal handler and the event loop.
 #include "app/quit_signals.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,13 +19,19 @@ void set_action(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
+    // A signal must not fail a write(2) it interrupts (walkers --state - into a
+    // slow reader) with EINTR: stdio would count that as a write error.
+    action.sa_flags = SA_RESTART;
     sigaction(signal, &action, nullptr);
 }
 
 // Only an async-signal-safe call: write(2). A full pipe means a quit is on its way already.
+// errno is put back: the code the signal interrupted may be about to read it.
 extern "C" void note_signal(int) {
+    const int saved_errno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(signal_pipe[1], &byte, 1);
+    errno = saved_errno;
 }
 
 } // namespace

@@ -37,7 +37,6 @@ struct StartupReport {
     std::string folder;                // the folder loaded (data_dir, or the first one tried)
     std::vector<std::string> problems; // walkers-check's problem lines for it
     int32_t errors = 0;
-    int32_t warnings = 0;
     std::string problem_count; // "2 errors, 1 warning"
 };
 

@@ -32,17 +32,22 @@ void StateLog::record(const LineFormat& format) {
     if (!file_) return;
     format(line_);
     line_ += '\n';
-    if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) write_failed_ = true;
+    if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) note_failure();
+}
+
+// The first failure's reason is the one told: errno means nothing once other
+// calls (Qt's, between frames) have run.
+void StateLog::note_failure() {
+    if (failed_errno_ == 0) failed_errno_ = errno != 0 ? errno : EIO;
 }
 
 bool StateLog::close() {
     if (!file_) return error_.empty();
-    const bool flushed = std::fflush(file_) == 0;
-    const int saved_errno = errno;
-    const bool closed = file_ == stdout || std::fclose(file_) == 0;
+    if (std::fflush(file_) != 0) note_failure();
+    if (file_ != stdout && std::fclose(file_) != 0) note_failure();
     file_ = nullptr;
-    if (write_failed_ || !flushed || !closed)
-        error_ = "writing '" + name_ + "' failed: " + std::strerror(flushed ? errno : saved_errno);
+    if (failed_errno_ != 0)
+        error_ = "cannot write '" + name_ + "': " + std::strerror(failed_errno_);
     return error_.empty();
 }
 

@@ -38,12 +38,14 @@ public:
     bool close();
 
 private:
+    void note_failure();
+
     std::string name_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
     std::string line_;
     std::string error_;
-    bool write_failed_ = false;
+    int failed_errno_ = 0; // of the first call that failed; 0: none failed
 };
 
 } // namespace walkers

@@ -28,6 +28,8 @@ public:
 
     ClientSize client_size() const override;
     void keep_client_size();
+    // The size keep_client_size held; empty before it was called.
+    QSize kept_client_size() const { return kept_client_size_; }
     void present(std::span<const uint16_t> pixels, int32_t width, int32_t height) override;
     void forget_frame();
 

@@ -100,13 +100,17 @@ int32_t DiagnosticLog::count(Severity severity) const {
     return count_severity(kept_, severity);
 }
 
-std::vector<std::string> DiagnosticLog::unreadable_files() const {
+std::vector<std::string> unreadable_files(std::span<const Diagnostic> diagnostics) {
     std::vector<std::string> files;
-    for (const Diagnostic& d : kept_) {
+    for (const Diagnostic& d : diagnostics) {
         if (d.unreadable && std::find(files.begin(), files.end(), d.file) == files.end())
             files.push_back(d.file);
     }
     return files;
+}
+
+std::vector<std::string> DiagnosticLog::unreadable_files() const {
+    return walkers::unreadable_files(kept_);
 }
 
 } // namespace walkers

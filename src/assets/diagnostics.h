@@ -163,6 +163,8 @@ std::string format_diagnostic(const Diagnostic& diagnostic);
 
 // How many of the diagnostics have the severity.
 int32_t count_severity(std::span<const Diagnostic> diagnostics, Severity severity);
+// Full paths of the files the diagnostics found unreadable, each once, in order met.
+std::vector<std::string> unreadable_files(std::span<const Diagnostic> diagnostics);
 
 class DiagnosticLog final : public DiagnosticSink {
 public:

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <ostream>
 #include <string_view>
 #include <system_error>
 
 #include "assets/animation.h"
 #include "assets/file.h"
 #include "assets/model.h"
+#include "assets/printable_text.h"
 #include "assets/section.h"
 #include "frontend/demo_window.h"
 #include "frontend/loaded_walkers.h"
@@ -312,8 +312,7 @@ int32_t CheckReport::count(Severity severity) const {
     return count_severity(problems, severity);
 }
 
-CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
-                            std::ostream* echo) {
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder) {
     CheckReport report;
     report.folder = full_path(folder).string();
     report.walkers = WALKER_COUNT;
@@ -333,10 +332,6 @@ CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folde
         suggest_texture_command(report);
         read_loaded_state(report);
         order_problems(report.problems);
-    }
-    if (echo) {
-        for (const std::string& line : problem_lines(report))
-            *echo << line << '\n';
     }
     return report;
 }
@@ -358,6 +353,10 @@ std::string counted(int64_t n, const char* one, const char* many) {
 std::string problem_count_text(const CheckReport& report) {
     return counted(report.count(Severity::error), "error", "errors") + ", " +
            counted(report.count(Severity::warning), "warning", "warnings");
+}
+
+std::string problem_summary(const CheckReport& report) {
+    return printable_text(report.folder) + ": " + problem_count_text(report);
 }
 
 std::vector<std::string> problem_lines(const CheckReport& report) {

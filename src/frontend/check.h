@@ -21,8 +21,7 @@
 // - the model and animation of the first walker, the textures, and the budget.
 // A folder that cannot be listed or entered is one problem naming the reason;
 // setup still runs (with no walkers), so a window has its surface. The scene
-// stays set up for the caller's frames. With an echo stream, the problems'
-// lines are written there too, in their order.
+// stays set up for the caller's frames.
 //
 // check_folder is walkers-check's: setup_and_check on a headless surface of the
 // demo's size, then the scene is torn down again and the working directory is
@@ -30,12 +29,13 @@
 //
 // problem_lines are the problems as every front end shows them, one
 // format_diagnostic line each (names escaped), and a last line when some were
-// cut; problem_count_text counts them: "2 errors, 1 warning".
+// cut; problem_count_text counts them: "2 errors, 1 warning"; problem_summary
+// is the line that sums a check up, "FOLDER: 2 errors, 1 warning", with the
+// folder's name escaped as the lines escape names.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -107,12 +107,12 @@ struct CheckReport {
     int32_t count(Severity severity) const;
 };
 
-CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder,
-                            std::ostream* echo = nullptr);
+CheckReport setup_and_check(WindowHost* host, const std::filesystem::path& folder);
 CheckReport check_folder(const std::filesystem::path& folder);
 
 std::vector<std::string> problem_lines(const CheckReport& report);
 std::string problem_count_text(const CheckReport& report);
+std::string problem_summary(const CheckReport& report);
 // "1 error", "2 errors": n and the word that fits it.
 std::string counted(int64_t n, const char* one, const char* many);
 

@@ -46,7 +46,6 @@ struct SceneLog {
                          .folder = "",
                          .problems = {},
                          .errors = 0,
-                         .warnings = 0,
                          .problem_count = "0 errors, 0 warnings"};
 };
 

@@ -12,6 +12,7 @@
 #include "app/frame_pacer.h"
 #include "app/frame_view.h"
 #include "app/view_host.h"
+#include "render/rgb555.h"
 
 using namespace walkers;
 using namespace std::chrono_literals;
@@ -27,8 +28,8 @@ std::vector<uint16_t> numbered_pixels(int width, int height) {
 }
 
 QColor widened(uint16_t word) {
-    return QColor(widen_channel((word >> 10) & 31), widen_channel((word >> 5) & 31),
-                  widen_channel(word & 31));
+    const Rgb888 c = widen_rgb555(word);
+    return QColor(c.r, c.g, c.b);
 }
 
 // Every pixel of `image` (at 1:1 from `origin`) holds the widened word.

@@ -182,7 +182,7 @@ std::string text_report(const CheckReport& r) {
         out += model_line(r) + animation_line(r.animation) + texture_lines(r.textures) +
                budget_table(r);
     }
-    return out + printable_text(r.folder) + ": " + problem_count_text(r) + "\n";
+    return out + problem_summary(r) + "\n";
 }
 
 std::string json_report(const CheckReport& r) {
