@@ -15,11 +15,9 @@ FolderWatcher::FolderWatcher(LoopClock clock, QObject* parent)
 }
 
 void FolderWatcher::watch(const QString& folder) {
+    folder_ = folder;
     waiting_ = false;
     wake_.stop();
-    // A reload of the folder watched: the change that led to it has rebuilt the watches already.
-    if (folder == folder_ && watchesIntact()) return;
-    folder_ = folder;
     watchAgain();
 }
 
@@ -47,24 +45,6 @@ void FolderWatcher::checkSettled() {
     emit folderSettled();
 }
 
-QStringList FolderWatcher::filesInFolder() const {
-    QStringList files;
-    const QDir dir(folder_);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
-        files << dir.filePath(name);
-    return files;
-}
-
-// True while the folder and exactly the files now in it are watched.
-bool FolderWatcher::watchesIntact() const {
-    if (!folder_exists_ || !QFileInfo(folder_).isDir()) return false;
-    if (watcher_.directories() != QStringList{folder_}) return false;
-    QStringList watched = watcher_.files(), present = filesInFolder();
-    watched.sort();
-    present.sort();
-    return watched == present;
-}
-
 // Every path again, so each watch is on the file the name now stands for.
 void FolderWatcher::watchAgain() {
     const QStringList watched = watchedPaths();
@@ -79,7 +59,11 @@ void FolderWatcher::watchAgain() {
         watcher_.addPath(parent);
         return;
     }
-    watcher_.addPaths(QStringList{folder_} + filesInFolder());
+    QStringList paths{folder_};
+    const QDir dir(folder_);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        paths << dir.filePath(name);
+    watcher_.addPaths(paths);
 }
 
 } // namespace walkers

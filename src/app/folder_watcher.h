@@ -9,9 +9,7 @@
 // After every change the watched paths are taken away and added again: an
 // editor that saves by writing a new file and renaming it over the old one
 // leaves the old watch on a file that is gone, and a file created in the folder
-// must be watched from then on. watch() of the folder watched already (the
-// reload that follows a change) keeps the watches while they still cover
-// exactly the folder and its files. While the folder itself is missing (deleted
+// must be watched from then on. While the folder itself is missing (deleted
 // while shown, or not made yet) its nearest existing parent is watched instead,
 // and only the folder's coming back counts as a change.
 //
@@ -55,8 +53,6 @@ signals:
 
 private:
     void pathChanged();
-    QStringList filesInFolder() const;
-    bool watchesIntact() const;
     void watchAgain();
 
     LoopClock clock_;
