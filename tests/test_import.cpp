@@ -474,6 +474,40 @@ TEST_F(ImportTest, LargeMeshIsSimplifiedToFitNineWalkers) {
     EXPECT_EQ(report.count(Severity::error) + report.count(Severity::warning), 0);
 }
 
+// A bush of 12,274 leaves in OBJ text, each leaf a triangle of its own facing
+// the viewer, on a lattice 3 units apart across and 7 up: 36,822 vertices in
+// one part, more than a mesh file holds, none of them meeting another when
+// rounded to whole units.
+std::string bush_obj() {
+    std::string vertices, faces;
+    int32_t n = 0;
+    for (int32_t y = 0; y < 232; y += 7)
+        for (int32_t x = -27; x <= 27; x += 3)
+            for (int32_t z = -27; z <= 27; z += 3) {
+                for (const auto& [dx, dy, dz] :
+                     {std::array{0, 0, 0}, std::array{40, 0, 1}, std::array{0, 32, -1}})
+                    vertices += "v " + std::to_string(x + dx) + " " + std::to_string(y + dy) + " " +
+                                std::to_string(z + dz) + "\n";
+                faces += "f " + std::to_string(n + 1) + " " + std::to_string(n + 2) + " " +
+                         std::to_string(n + 3) + "\n";
+                n += 3;
+            }
+    return vertices + faces;
+}
+
+// A dense model of one part is simplified as any other, not refused for the
+// vertices it has before simplifying, and its folder checks clean.
+TEST_F(ImportTest, DenseOnePartModelIsSimplifiedNotRefused) {
+    const fs::path out = scratch_.path() / "out";
+    const ToolRun tool = import_tool(quoted(write("bush.obj", bush_obj())) + " " + quoted(out));
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    EXPECT_NE(tool.out.find("simplified   defaultobject: 12,274 → "), std::string::npos)
+        << tool.out;
+    const ToolRun check = run(WALKERS_CHECK_EXE, quoted(out));
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find(": 0 errors"), std::string::npos) << check.out;
+}
+
 // A strip of 130 triangles, each with a picture of its own, in objects of
 // `per_object` triangles: triangle i is vertices i, i + 1, i + 2, so nothing is
 // left to simplify.

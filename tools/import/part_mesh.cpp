@@ -229,15 +229,17 @@ std::array<int32_t, 3> whole(double a, double b, double c) {
     return {w(a), w(b), w(c)};
 }
 
+// A face's corners index the part's rounded points; they become the mesh
+// file's 16-bit indices only once the points are known to fit (emit).
 struct Face {
-    std::array<int16_t, 4> vertex;
+    std::array<int32_t, 4> vertex;
     std::array<TexCoord, 4> uv;
     int32_t corners;
     int32_t surface;
 };
 
 std::optional<Face> whole_face(const LocalTriangle& t, const std::vector<Surface>& surfaces,
-                               std::map<std::tuple<int32_t, int32_t, int32_t>, int16_t>& index,
+                               std::map<std::tuple<int32_t, int32_t, int32_t>, int32_t>& index,
                                std::vector<Point>& points) {
     Face f{{}, {}, 3, t.surface};
     std::array<Point, 3> p{};
@@ -247,7 +249,7 @@ std::optional<Face> whole_face(const LocalTriangle& t, const std::vector<Surface
     if (dot(n, n) == 0) return std::nullopt; // collapsed to a line or a point
     for (std::size_t k = 0; k < 3; ++k) {
         const auto key = std::make_tuple(p[k].x, p[k].y, p[k].z);
-        auto [it, added] = index.emplace(key, static_cast<int16_t>(points.size()));
+        auto [it, added] = index.emplace(key, static_cast<int32_t>(points.size()));
         if (added) points.push_back(p[k]);
         f.vertex[k] = it->second;
     }
@@ -269,7 +271,7 @@ std::optional<Face> joined(const Face& a, const Face& b, const std::vector<Point
                            bool textured) {
     if (a.surface != b.surface) return std::nullopt;
     for (int32_t i = 0; i < 3; ++i) {
-        const int16_t from = a.vertex[i], to = a.vertex[(i + 1) % 3];
+        const int32_t from = a.vertex[i], to = a.vertex[(i + 1) % 3];
         for (int32_t j = 0; j < 3; ++j) {
             if (b.vertex[j] != to || b.vertex[(j + 1) % 3] != from) continue;
             // a: from -> to -> apex; b: to -> from -> other. Quad: apex, from, other, to.
@@ -316,7 +318,7 @@ std::vector<Face> with_quads(const std::vector<Face>& triangles, const std::vect
         std::size_t a, b;
         Face quad;
     };
-    std::map<std::pair<int16_t, int16_t>, std::size_t> edge_owner;
+    std::map<std::pair<int32_t, int32_t>, std::size_t> edge_owner;
     for (std::size_t f = 0; f < triangles.size(); ++f)
         for (int32_t i = 0; i < 3; ++i)
             edge_owner[{triangles[f].vertex[i], triangles[f].vertex[(i + 1) % 3]}] = f;
@@ -344,11 +346,14 @@ std::vector<Face> with_quads(const std::vector<Face>& triangles, const std::vect
 }
 
 void emit(writers::MeshBuilder& mesh, const Face& f, const Surface& s) {
+    std::array<int16_t, 4> v{}; // fits: the part has at most MESH_INDEX_LIMIT points
+    for (std::size_t k = 0; k < 4; ++k)
+        v[k] = static_cast<int16_t>(f.vertex[k]);
     if (s.kind == SurfaceKind::plain) {
         if (f.corners == 3)
-            mesh.add_plain_triangle({f.vertex[0], f.vertex[1], f.vertex[2]});
+            mesh.add_plain_triangle({v[0], v[1], v[2]});
         else
-            mesh.add_plain_quad(f.vertex);
+            mesh.add_plain_quad(v);
         return;
     }
     mesh.set_texture(s.texture);
@@ -357,9 +362,9 @@ void emit(writers::MeshBuilder& mesh, const Face& f, const Surface& s) {
         return s.kind == SurfaceKind::colour ? TexCoord{0, 0} : f.uv[k];
     };
     if (f.corners == 3)
-        mesh.add_textured_triangle({f.vertex[0], f.vertex[1], f.vertex[2]}, {uv(0), uv(1), uv(2)});
+        mesh.add_textured_triangle({v[0], v[1], v[2]}, {uv(0), uv(1), uv(2)});
     else
-        mesh.add_textured_quad(f.vertex, {uv(0), uv(1), uv(2), uv(3)});
+        mesh.add_textured_quad(v, {uv(0), uv(1), uv(2), uv(3)});
 }
 
 } // namespace
@@ -368,18 +373,19 @@ int32_t minimum_triangles(int32_t source) {
     return std::min(source, FEWEST_TRIANGLES);
 }
 
-PartMesh build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
-                         const std::vector<Surface>& surfaces) {
+std::optional<PartMesh> build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
+                                        const std::vector<Surface>& surfaces) {
     PartMesh out;
     out.source_triangles = static_cast<int32_t>(triangles.size());
     const std::vector<LocalTriangle> kept =
         reduced(triangles, std::max(target, minimum_triangles(out.source_triangles)));
     out.kept_triangles = static_cast<int32_t>(kept.size());
-    std::map<std::tuple<int32_t, int32_t, int32_t>, int16_t> index;
+    std::map<std::tuple<int32_t, int32_t, int32_t>, int32_t> index;
     std::vector<Point> points;
     std::vector<Face> faces;
     for (const LocalTriangle& t : kept)
         if (auto f = whole_face(t, surfaces, index, points)) faces.push_back(*f);
+    if (points.size() > static_cast<std::size_t>(writers::MESH_INDEX_LIMIT)) return std::nullopt;
     for (const Point& p : points)
         out.mesh.add_vertex(p);
     // Plain faces first, then by surface, so each texture's faces share chunks.

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,10 @@ struct PartMesh {
 // The fewest triangles a part with `source` triangles is simplified to.
 int32_t minimum_triangles(int32_t source);
 
-PartMesh build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
-                         const std::vector<Surface>& surfaces);
+// None when the faces kept need more vertices than a mesh file holds
+// (writers::MESH_INDEX_LIMIT): a target far above what any walker fits, or a
+// simplifier that could not get near it.
+std::optional<PartMesh> build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
+                                        const std::vector<Surface>& surfaces);
 
 } // namespace walkers::import
