@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "assets/animation.h"
 #include "assets/section.h"
@@ -343,7 +344,8 @@ int32_t samples_room(int32_t parts, double fps) {
 float degrees_for(int32_t units) {
     const auto f = writers::exact_float(units, static_cast<double>(DEGREES_TO_ANGLE));
     if (!f)
-        throw ImportError("internal error: no degree value gives angle " + std::to_string(units));
+        throw std::logic_error("internal error: no degree value gives angle " +
+                               std::to_string(units));
     return *f;
 }
 

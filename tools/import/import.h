@@ -22,7 +22,8 @@
 //    held poses (clip.h), as many as "an.txt" holds: a longer clip is cut.
 // Everything that does not fit, and cannot be made to, throws ImportError:
 // a clip or texture that is not there, more textures than the renderer's
-// slots, a mesh with more than 64 textures.
+// slots, a mesh with more than 64 textures. A fault of the importer itself (a
+// result it cannot have made) throws std::logic_error.
 #pragma once
 
 #include <cstdint>

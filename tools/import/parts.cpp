@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "data_texts.h"
 
@@ -144,7 +145,7 @@ PartPlan plan_parts(const SourceScene& scene, const std::vector<std::vector<Affi
     plan.pop_count = writers::pop_counts_for(plan.parent);
     const writers::Hierarchy replayed = writers::replay_pop_counts(plan.pop_count);
     if (replayed.parent != plan.parent)
-        throw ImportError("internal error: the pop counts do not give the parts' hierarchy");
+        throw std::logic_error("internal error: the pop counts do not give the parts' hierarchy");
     plan.depth = replayed.deepest_stack;
     return plan;
 }
