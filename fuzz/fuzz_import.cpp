@@ -20,6 +20,7 @@
 #include <span>
 #include <string_view>
 
+#include "geometry/matrix.h"
 #include "import.h"
 
 using namespace walkers::import;
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (names_special_files(input)) return 0;
     ImportOptions options;
-    options.max_parts = 1 + data[1] % 32;
+    options.max_parts = 1 + data[1] % walkers::MATRIX_STACK_DEPTH;
     const char* hint = HINTS[data[0] % (sizeof HINTS / sizeof *HINTS)];
     try {
         check_folder(import_scene(read_model_memory({data + 2, size - 2}, hint), options));

@@ -251,7 +251,7 @@ protected:
         const AnimationSlot* a = animation_slot(model);
         for (std::size_t p = 0; p < parts.size(); ++p) {
             const Vector4 r = pose < 0 ? Vector4{} : a->poses[std::size_t(pose) * parts.size() + p];
-            parts[p].rotation = {r.x & 1023, r.y & 1023, r.z & 1023, 0};
+            parts[p].rotation = {r.x & ANGLE_MASK, r.y & ANGLE_MASK, r.z & ANGLE_MASK, 0};
         }
         // A camera that flattens z puts x and y on the screen one unit a pixel
         // (depth 0 divides by 256, which the projection's x 256 undoes); one
@@ -323,7 +323,7 @@ Mat3 core_rotation(Angles a) {
     Mat3 r;
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            r.m[i][j] = m.m[j][i] / 1024.0; // the core's rows are our columns
+            r.m[i][j] = double(m.m[j][i]) / FIXED_ONE; // the core's rows are our columns
     return r;
 }
 
@@ -341,12 +341,12 @@ double largest_difference(const Mat3& a, const Mat3& b) {
 // to within its tables' rounding.
 TEST_F(ImportTest, AnglesInEveryOctantRoundTripThroughTheCoresMatrix) {
     create_math_tables();
-    for (int32_t x = 64; x < 1024; x += 128)
-        for (int32_t y = 64; y < 1024; y += 128)
-            for (int32_t z = 64; z < 1024; z += 128) {
+    for (int32_t x = 64; x < ANGLE_UNITS; x += 128)
+        for (int32_t y = 64; y < ANGLE_UNITS; y += 128)
+            for (int32_t z = 64; z < ANGLE_UNITS; z += 128) {
                 const Angles a{x, y, z};
                 const Mat3 exact = renderer_rotation(a);
-                EXPECT_LT(largest_difference(core_rotation(a), exact), 3.0 / 1024)
+                EXPECT_LT(largest_difference(core_rotation(a), exact), 3.0 / FIXED_ONE)
                     << x << " " << y << " " << z;
                 const Angles back = renderer_angles(exact);
                 EXPECT_LT(largest_difference(renderer_rotation(back), exact), 1e-9);
@@ -387,8 +387,7 @@ TEST_F(ImportTest, RestAndPosedVerticesLandWhereTheFilePutsThemThroughTheCoresTr
     ASSERT_EQ(r.clip.times.size(), 4u);
     write_data_folder(r.files, scratch_.path() / "out");
     EXPECT_LE(largest_miss(nodes, r, scene, core_points(scratch_.path() / "out", -1), -1), 1.0);
-    const double rounding =
-        1 + r.parts.depth * std::numbers::pi / import::ANGLE_UNITS * r.fit.height;
+    const double rounding = 1 + r.parts.depth * std::numbers::pi / ANGLE_UNITS * r.fit.height;
     for (std::size_t q = 0; q < r.clip.times.size(); ++q)
         EXPECT_LE(largest_miss(nodes, r, scene, core_points(scratch_.path() / "out", int32_t(q)),
                                r.clip.times[q]),
@@ -425,7 +424,7 @@ TEST_F(ImportTest, KeysHoldEachPoseForItsStepsAndLoopAtTheClipsSpeed) {
         const ModelSlot& m = *model_slot(0);
         const Vector4& want =
             a.poses[static_cast<std::size_t>((step + 12 - 11) / 12 % 4) * a.parts + 1];
-        EXPECT_EQ(m.parts[1].rotation.y, want.y & 1023) << "step " << step;
+        EXPECT_EQ(m.parts[1].rotation.y, want.y & ANGLE_MASK) << "step " << step;
     }
 }
 

@@ -4,12 +4,11 @@
 #include <limits>
 
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 
 namespace walkers::import {
 namespace {
 
-// The camera's shift: world z = 0 lies this far beyond the renderer's depth 0.
-constexpr double CAMERA_SHIFT = 75;
 constexpr double ROOM_KEPT = 0.8;
 // How far a model may reach forward or back, and in any direction.
 constexpr double MOST_DEPTH = ROOM_KEPT * (JUMP_TARGET[2] + CAMERA_SHIFT);

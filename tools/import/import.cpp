@@ -17,6 +17,7 @@
 #include "pose.h"
 #include "render/texture_table.h"
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 #include "stick_figure.h"
 
 namespace walkers::import {
@@ -489,7 +490,9 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
         notes.push_back({"fit", "not " + fixed(options.height, 0) +
                                     " units tall: the model is long or wide for its height, and "
                                     "the renderer drops faces nearer than its depth 0, which "
-                                    "lies 75 units in front of a walker at the jump point"});
+                                    "lies " +
+                                    std::to_string(JUMP_TARGET[2] + CAMERA_SHIFT) +
+                                    " units in front of a walker at the jump point"});
     Materials materials = make_surfaces(scene, stick, notes);
     // Each material's brightest faces show its colour itself; the others shade down from it.
     materials.brightest.assign(scene.materials.size(), SHADES - 1);

@@ -9,6 +9,8 @@
 #include <optional>
 #include <tuple>
 
+#include "assets/mesh.h"
+
 namespace walkers::import {
 namespace {
 
@@ -17,8 +19,8 @@ using writers::TexCoord;
 
 // A part keeps at least a tetrahedron's worth of faces, or all it has.
 constexpr int32_t FEWEST_TRIANGLES = 4;
-// Texture coordinates: 0..255 spans the picture once, 256 is one repeat.
-constexpr double ONE_SPAN = 255.0;
+// Texture coordinates: 0..255 spans the picture once (MESH_TEXCOORD_SCALE),
+// 256 is one repeat.
 constexpr double ONE_REPEAT = 256.0;
 // A quad's fourth corner may lie this far off the plane of the other three
 // (model units), and its texture coordinate this far off the first triangle's
@@ -221,9 +223,10 @@ Vec3 as_vec(Point p) {
 std::array<int32_t, 3> whole(double a, double b, double c) {
     const double low = std::floor(std::min({a, b, c}));
     const double high = std::max({a, b, c});
-    const double scale = high - low <= 1 + 1e-9 ? ONE_SPAN : ONE_REPEAT;
+    const double scale = high - low <= 1 + 1e-9 ? MESH_TEXCOORD_SCALE : ONE_REPEAT;
+    const double most = writers::MESH_TEXCOORD_LIMIT;
     const auto w = [&](double x) {
-        const double v = std::clamp((x - low) * scale, -65536.0, 65536.0);
+        const double v = std::clamp((x - low) * scale, -most, most);
         return static_cast<int32_t>(std::lround(v));
     };
     return {w(a), w(b), w(c)};

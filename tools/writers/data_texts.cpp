@@ -6,11 +6,10 @@
 #include "assets/model_file.h"
 #include "assets/section.h"
 #include "bytes.h"
+#include "geometry/matrix.h"
 
 namespace walkers::writers {
 namespace {
-
-constexpr int32_t STACK_LEVELS = 32;
 
 // Where the model stands when loaded; the scene moves it from the first frame on.
 constexpr std::array<double, 4> MODEL_POSITION = {0, 100, 500, 0};
@@ -139,8 +138,9 @@ Hierarchy replay_pop_counts(const std::vector<int32_t>& pop_counts) {
     std::vector<int32_t> stack; // whose accumulated matrix each level holds
     int32_t current = -1;
     for (int32_t p = 0; p < static_cast<int32_t>(pop_counts.size()); ++p) {
-        if (stack.size() >= STACK_LEVELS)
-            throw std::runtime_error("the hierarchy needs more than 32 stack levels");
+        if (stack.size() >= MATRIX_STACK_DEPTH)
+            throw std::runtime_error("the hierarchy needs more than " +
+                                     std::to_string(MATRIX_STACK_DEPTH) + " stack levels");
         stack.push_back(current);
         h.parent.push_back(current);
         h.deepest_stack = std::max(h.deepest_stack, static_cast<int32_t>(stack.size()));

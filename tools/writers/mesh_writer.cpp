@@ -13,8 +13,6 @@ namespace walkers::writers {
 namespace {
 
 constexpr double POSITION_SCALE = 300.0; // the loader multiplies x, z by 300 and y by -300
-constexpr double TEXCOORD_SCALE = 255.0;
-constexpr int32_t TEXCOORD_LIMIT = 65536; // 256 repeats either way; far beyond any model
 
 void put_float(ByteWriter& out, int32_t value, double scale) {
     const auto f = exact_float(value, scale);
@@ -75,7 +73,7 @@ int16_t MeshBuilder::texcoord_index(TexCoord t) {
     const auto same = [t](const TexCoord& o) { return o.u == t.u && o.v == t.v; };
     const auto it = std::find_if(texcoords_.begin(), texcoords_.end(), same);
     if (it != texcoords_.end()) return static_cast<int16_t>(it - texcoords_.begin());
-    if (std::abs(t.u) > TEXCOORD_LIMIT || std::abs(t.v) > TEXCOORD_LIMIT)
+    if (std::abs(t.u) > MESH_TEXCOORD_LIMIT || std::abs(t.v) > MESH_TEXCOORD_LIMIT)
         throw std::runtime_error("texture coordinate beyond 256 repeats");
     if (texcoords_.size() >= MESH_INDEX_LIMIT)
         throw std::runtime_error("too many texture coordinates in one mesh");
@@ -150,8 +148,8 @@ std::vector<uint8_t> MeshBuilder::serialise() const {
         if (t == 0)
             chunk(out, CHUNK_TEXCOORDS, texcoords_.size(), [&](ByteWriter& w) {
                 for (const TexCoord& c : texcoords_) {
-                    put_float(w, c.u, TEXCOORD_SCALE);
-                    put_float(w, c.v, TEXCOORD_SCALE);
+                    put_float(w, c.u, MESH_TEXCOORD_SCALE);
+                    put_float(w, c.v, MESH_TEXCOORD_SCALE);
                 }
             });
         // Per corner count: vertex indices of every face, then as many texcoord indices.
