@@ -30,10 +30,9 @@ using writers::Field;
 constexpr int32_t MOTION_SAMPLES = 48;
 // The text files keep walkers-check's warning line too.
 constexpr int32_t BLOB_ALLOWANCE = SECTION_BLOB_CAPACITY * check::BUDGET_WARNING_PERCENT / 100;
-// What "an.txt" holds besides its keys and poses: three section headers, the
-// head's record and the terminator.
-constexpr int32_t ANIMATION_OVERHEAD = 104;
-constexpr int32_t POSE_ENTRY_BYTES = VECTOR_BYTES;
+// What a key and a part's entry in a pose take of "an.txt"'s blob.
+constexpr int32_t KEY_RECORD_BYTES = writers::fixed_record_bytes(writers::ANIMATION_KEY_FORMAT);
+constexpr int32_t POSE_ENTRY_BYTES = writers::fixed_record_bytes(writers::ANIMATION_POSE_FORMAT);
 // A sample held longer than a step takes two keys (clip.h).
 constexpr int32_t KEYS_PER_HELD_SAMPLE = 2;
 // Strays below these are not worth a word: a joint a hundredth of the height
@@ -334,11 +333,15 @@ std::vector<writers::Point> joints_of(const SourceScene& scene, const PartPlan& 
     return joints;
 }
 
-// Samples "an.txt" holds for `parts` parts: keys and poses within the allowance.
+// Samples "an.txt" holds for `parts` parts: keys and poses within the allowance,
+// beside what it holds without any (section headers, the head's record, the
+// terminator), measured on the writer's own file.
 int32_t samples_room(int32_t parts, double fps) {
+    int32_t overhead = 0;
+    writers::animation_file_text({}, &overhead);
     const int32_t keys = fps >= DEMO_FRAMES_PER_SECOND ? 1 : KEYS_PER_HELD_SAMPLE;
-    const int32_t per_sample = parts * POSE_ENTRY_BYTES + keys * KEYFRAME_BYTES;
-    return std::max(1, (BLOB_ALLOWANCE - ANIMATION_OVERHEAD) / per_sample);
+    const int32_t per_sample = parts * POSE_ENTRY_BYTES + keys * KEY_RECORD_BYTES;
+    return std::max(1, (BLOB_ALLOWANCE - overhead) / per_sample);
 }
 
 // Degrees the animation loader turns back into exactly `units`.
