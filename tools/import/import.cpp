@@ -60,6 +60,8 @@ std::string count_list(const std::vector<std::string>& names) {
     return out;
 }
 
+// check::counted would do but for the thousands, which it writes as walkers-check
+// prints them, unseparated.
 std::string plural(int64_t n, const std::string& one, const std::string& many) {
     return count_text(n) + " " + (n == 1 ? one : many);
 }

@@ -1,8 +1,9 @@
 // main.cpp - walkers-import: a model from the common 3D formats made into a
 // walkers data folder (import.h), or a picture into a texture (pictures.h).
 //
-// Prints what it made and the budget in walkers-check's own layout; a model it
-// cannot import is one line on standard error. Exit status: 0 done, 1 the
+// Prints what it made, then the budget and the problems walkers-check finds in
+// the folder, in walkers-check's own layout and lines; a model it cannot
+// import is one line on standard error. Exit status: 0 done, 1 the
 // model (or picture) cannot be imported, 2 bad usage.
 //
 // A watchdog gives the work WALKERS_IMPORT_SECONDS (default 120) seconds: the
@@ -85,12 +86,10 @@ int import_folder(const CommandLine& c) {
     const check::CheckReport report = write_data_folder(result.files, c.output);
     std::printf("walkers-import: %s -> %s\n%s%s", c.model.c_str(), c.output.c_str(),
                 notes_text(result.notes).c_str(), check::budget_table(report).c_str());
-    for (const Diagnostic& d : report.problems)
-        std::printf("  walkers-check: %s: %s\n",
-                    std::filesystem::path(d.file).filename().string().c_str(), d.message.c_str());
-    std::printf("%s: %zu files; walkers-check: %d errors, %d warnings\n", c.output.c_str(),
-                result.files.size(), report.count(Severity::error),
-                report.count(Severity::warning));
+    for (const std::string& line : check::problem_lines(report))
+        std::printf("%s\n", line.c_str());
+    std::printf("%s: %zu files; walkers-check: %s\n", c.output.c_str(), result.files.size(),
+                check::problem_count_text(report).c_str());
     return EXIT_DONE;
 }
 
