@@ -23,7 +23,7 @@ int32_t share(int32_t capacity) {
 double area(const std::vector<LocalTriangle>& triangles) {
     double sum = 0;
     for (const LocalTriangle& t : triangles)
-        sum += 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+        sum += triangle_area(t.corner);
     return sum;
 }
 

@@ -153,10 +153,6 @@ struct Materials {
     std::optional<std::array<uint8_t, 3>> picture_colour; // of the first picture
 };
 
-double triangle_area(const SourceTriangle& t) {
-    return 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
-}
-
 std::array<uint8_t, 3> shade_of(std::array<uint8_t, 3> colour, int32_t shade) {
     for (uint8_t& c : colour)
         c = static_cast<uint8_t>(c * SHADE_PERCENT[static_cast<std::size_t>(shade)] / 100);
@@ -203,7 +199,7 @@ Materials make_surfaces(const SourceScene& scene, bool stick, std::vector<Note>&
     m.shaded = !stick;
     std::vector<double> area(scene.materials.size(), 0);
     for (const SourceTriangle& t : scene.triangles)
-        area[static_cast<std::size_t>(t.material)] += triangle_area(t);
+        area[static_cast<std::size_t>(t.material)] += triangle_area(t.corner);
     std::vector<bool> pictured(scene.materials.size(), false);
     std::map<std::string, std::string> made; // picture label -> texture file
     m.surfaces.resize(scene.materials.size() * SHADES);
@@ -236,12 +232,6 @@ Materials make_surfaces(const SourceScene& scene, bool stick, std::vector<Note>&
                                         " shades of their colour by how they face a light from "
                                         "above and in front; the brightest are the plain faces"});
     return m;
-}
-
-// A triangle's outward normal in the file's axes (its winding is counter-clockwise
-// seen from outside).
-Vec3 outward_normal(const SourceTriangle& t) {
-    return cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
 }
 
 // The shade of a face whose outward normal (renderer axes) is n.
@@ -315,7 +305,8 @@ std::vector<std::vector<LocalTriangle>> local_triangles(const SourceScene& scene
         const int32_t base = t.material * SHADES;
         const bool pictured =
             m.surfaces[static_cast<std::size_t>(base)].kind == SurfaceKind::picture;
-        const int32_t shade = shade_for(fit.axes * outward_normal(t)) -
+        // Outward: the file winds its faces counter-clockwise seen from outside.
+        const int32_t shade = shade_for(fit.axes * triangle_normal(t.corner)) -
                               m.brightest[static_cast<std::size_t>(t.material)];
         l.surface = base + (m.shaded && !pictured ? shade : 0);
         out[static_cast<std::size_t>(p)].push_back(l);
@@ -327,10 +318,8 @@ std::vector<writers::Point> joints_of(const SourceScene& scene, const PartPlan& 
                                       const Fit& fit) {
     std::vector<writers::Point> joints;
     for (int32_t node : parts.node) {
-        const Vec3 j = fit.place(scene.nodes[static_cast<std::size_t>(node)].global.offset);
-        joints.push_back({static_cast<int32_t>(std::lround(j.x)),
-                          static_cast<int32_t>(std::lround(j.y)),
-                          static_cast<int32_t>(std::lround(j.z))});
+        joints.push_back(
+            rounded(fit.place(scene.nodes[static_cast<std::size_t>(node)].global.offset)));
     }
     return joints;
 }
@@ -503,7 +492,7 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
     materials.brightest.assign(scene.materials.size(), SHADES - 1);
     for (const SourceTriangle& t : scene.triangles) {
         int32_t& b = materials.brightest[static_cast<std::size_t>(t.material)];
-        b = std::min(b, shade_for(result.fit.axes * outward_normal(t)));
+        b = std::min(b, shade_for(result.fit.axes * triangle_normal(t.corner)));
     }
     const std::vector<std::vector<Affine>> motion = motion_of(scene, clip);
     std::optional<FittedMeshes> fitted;

@@ -153,7 +153,7 @@ Vec2 own_mapping(const std::vector<Mapping>& candidates, int32_t surface, Vec2 w
 
 // Picture area per unit of surface: how much of the picture a face shows.
 double stretch(const LocalTriangle& t) {
-    const double surface = length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+    const double surface = length(triangle_normal(t.corner));
     const double du1 = t.uv[1].u - t.uv[0].u, dv1 = t.uv[1].v - t.uv[0].v;
     const double du2 = t.uv[2].u - t.uv[0].u, dv2 = t.uv[2].v - t.uv[0].v;
     return surface > 0 ? std::abs(du1 * dv2 - du2 * dv1) / surface : 0;
@@ -164,7 +164,7 @@ std::vector<double> usual_stretch(const std::vector<LocalTriangle>& triangles) {
     std::map<int32_t, std::pair<double, double>> sums; // picture area, surface
     int32_t most = 0;
     for (const LocalTriangle& t : triangles) {
-        const double surface = length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+        const double surface = length(triangle_normal(t.corner));
         sums[t.surface].first += stretch(t) * surface;
         sums[t.surface].second += surface;
         most = std::max(most, t.surface);
@@ -209,11 +209,6 @@ std::vector<LocalTriangle> reduced(const std::vector<LocalTriangle>& triangles, 
     return out;
 }
 
-Point rounded(Vec3 v) {
-    return {static_cast<int32_t>(std::lround(v.x)), static_cast<int32_t>(std::lround(v.y)),
-            static_cast<int32_t>(std::lround(v.z))};
-}
-
 Vec3 as_vec(Point p) {
     return {double(p.x), double(p.y), double(p.z)};
 }
@@ -248,7 +243,7 @@ std::optional<Face> whole_face(const LocalTriangle& t, const std::vector<Surface
     std::array<Point, 3> p{};
     for (std::size_t k = 0; k < 3; ++k)
         p[k] = rounded(t.corner[k]);
-    const Vec3 n = cross(as_vec(p[1]) - as_vec(p[0]), as_vec(p[2]) - as_vec(p[0]));
+    const Vec3 n = triangle_normal({as_vec(p[0]), as_vec(p[1]), as_vec(p[2])});
     if (dot(n, n) == 0) return std::nullopt; // collapsed to a line or a point
     for (std::size_t k = 0; k < 3; ++k) {
         const auto key = std::make_tuple(p[k].x, p[k].y, p[k].z);
@@ -289,7 +284,7 @@ std::optional<Face> joined(const Face& a, const Face& b, const std::vector<Point
             std::array<Vec3, 4> c{};
             for (std::size_t k = 0; k < 4; ++k)
                 c[k] = as_vec(points[static_cast<std::size_t>(q.vertex[k])]);
-            const Vec3 normal = cross(c[1] - c[0], c[3] - c[0]);
+            const Vec3 normal = triangle_normal({c[0], c[1], c[3]});
             const double n = length(normal);
             if (!(n > 0) || std::abs(dot(normal, c[2] - c[0])) / n > FLAT_ENOUGH)
                 return std::nullopt;
@@ -371,6 +366,11 @@ void emit(writers::MeshBuilder& mesh, const Face& f, const Surface& s) {
 }
 
 } // namespace
+
+writers::Point rounded(Vec3 v) {
+    return {static_cast<int32_t>(std::lround(v.x)), static_cast<int32_t>(std::lround(v.y)),
+            static_cast<int32_t>(std::lround(v.z))};
+}
 
 int32_t minimum_triangles(int32_t source) {
     return std::min(source, FEWEST_TRIANGLES);

@@ -48,6 +48,9 @@ struct PartMesh {
     int32_t kept_triangles = 0; // after simplifying, before rounding and quads
 };
 
+// A point in whole model units, each coordinate rounded to the nearest.
+writers::Point rounded(Vec3 v);
+
 // The fewest triangles a part with `source` triangles is simplified to.
 int32_t minimum_triangles(int32_t source);
 

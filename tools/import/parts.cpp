@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "data_texts.h"
+#include "pose.h"
 
 namespace walkers::import {
 namespace {
@@ -12,16 +13,6 @@ namespace {
 // Weight of area alone against turning, in radians: a part that never turns
 // against its carrier costs its area times this.
 constexpr double STILL = 0.05;
-
-double area(const SourceTriangle& t) {
-    return 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
-}
-
-// A node's turn away from its rest orientation at one sample.
-Mat3 turn_from_rest(const SourceScene& scene, const std::vector<Affine>& sample, int32_t node) {
-    const auto n = static_cast<std::size_t>(node);
-    return rotation_part(sample[n].linear) * transpose(rotation_part(scene.nodes[n].global.linear));
-}
 
 double angle_of(const Mat3& r) {
     const double c = (r.m[0][0] + r.m[1][1] + r.m[2][2] - 1) / 2;
@@ -96,7 +87,7 @@ PartPlan plan_parts(const SourceScene& scene, const std::vector<std::vector<Affi
     std::vector<double> areas(nodes, 0);
     std::vector<bool> alive(nodes, false);
     for (const SourceTriangle& t : scene.triangles) {
-        areas[static_cast<std::size_t>(t.owner)] += area(t);
+        areas[static_cast<std::size_t>(t.owner)] += triangle_area(t.corner);
         alive[static_cast<std::size_t>(t.owner)] = true;
     }
     PartPlan plan;

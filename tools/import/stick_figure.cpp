@@ -60,8 +60,8 @@ void add_box(SourceScene& scene, const Bone& bone, double size, int32_t material
             SourceTriangle t;
             t.corner = {v[tri[0]], v[tri[1]], v[tri[2]]};
             // Counter-clockwise seen from outside, as the model files wind them.
-            const Vec3 n = cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
-            if (dot(n, t.corner[0] - centre) < 0) std::swap(t.corner[1], t.corner[2]);
+            if (dot(triangle_normal(t.corner), t.corner[0] - centre) < 0)
+                std::swap(t.corner[1], t.corner[2]);
             t.material = material;
             t.owner = bone.from;
             scene.triangles.push_back(t);
