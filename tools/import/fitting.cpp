@@ -1,7 +1,6 @@
 #include "fitting.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "frontend/check.h"
 #include "render/store.h"

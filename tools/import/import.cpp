@@ -300,7 +300,7 @@ std::vector<std::vector<LocalTriangle>> local_triangles(const SourceScene& scene
         constexpr std::array<std::size_t, 3> order{0, 2, 1};
         for (std::size_t k = 0; k < 3; ++k) {
             l.corner[k] = fit.place(t.corner[order[k]]) - origin;
-            l.uv[k] = t.has_uv ? t.uv[order[k]] : Vec2{};
+            l.uv[k] = t.uv[order[k]];
         }
         const int32_t base = t.material * SHADES;
         const bool pictured =
@@ -497,11 +497,12 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
     const std::vector<std::vector<Affine>> motion = motion_of(scene, clip);
     std::optional<FittedMeshes> fitted;
     std::vector<std::vector<LocalTriangle>> local;
+    std::vector<writers::Point> joints; // per part, in model units
     int32_t max_parts = options.max_parts;
     for (; max_parts >= 1 && !fitted; --max_parts) {
         result.parts = plan_parts(scene, motion, max_parts);
-        result.joints = joints_of(scene, result.parts, result.fit);
-        local = local_triangles(scene, result.parts, result.fit, result.joints, materials);
+        joints = joints_of(scene, result.parts, result.fit);
+        local = local_triangles(scene, result.parts, result.fit, joints, materials);
         fitted = fit_meshes(local, materials.surfaces, allowance);
     }
     if (!fitted) throw ImportError("the model does not fit nine walkers even as one part");
@@ -529,9 +530,9 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
                      ")"});
         const int32_t up = result.parts.parent[p];
         const writers::Point base =
-            up < 0 ? writers::Point{0, 0, 0} : result.joints[static_cast<std::size_t>(up)];
+            up < 0 ? writers::Point{0, 0, 0} : joints[static_cast<std::size_t>(up)];
         records.push_back(
-            {name, file, result.parts.pop_count[p], up, minus(result.joints[p], base), {0, 0, 0}});
+            {name, file, result.parts.pop_count[p], up, minus(joints[p], base), {0, 0, 0}});
     }
     add_textures_used(materials, fitted->parts, result.files);
     add_outfits(scene, materials, stick, result.files, notes);

@@ -72,7 +72,6 @@ struct ImportResult {
     // What the files were made from, for a reader who wants to check them.
     Fit fit;
     PartPlan parts;
-    std::vector<writers::Point> joints; // per part, in model units
     ClipPlan clip;
     int32_t clip_index = -1; // in the scene's clips; -1 for none
     Use use;                 // of one walker's copy

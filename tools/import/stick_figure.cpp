@@ -86,7 +86,7 @@ StickFigure add_stick_figure(SourceScene& scene, int32_t max_boxes) {
     SourceMaterial material;
     material.name = "stick figure";
     material.colour = BONE_COLOUR;
-    figure.material = static_cast<int32_t>(scene.materials.size());
+    const auto material_index = static_cast<int32_t>(scene.materials.size());
     scene.materials.push_back(material);
     const double size = skeleton_size(scene);
     int32_t boxes = 0;
@@ -95,7 +95,7 @@ StickFigure add_stick_figure(SourceScene& scene, int32_t max_boxes) {
             figure.skipped.push_back(scene.nodes[static_cast<std::size_t>(bone.to)].name);
             continue;
         }
-        add_box(scene, bone, size, figure.material);
+        add_box(scene, bone, size, material_index);
         ++boxes;
     }
     return figure;
