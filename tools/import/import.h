@@ -34,6 +34,7 @@
 
 #include "angles.h"
 #include "clip.h"
+#include "data_file.h"
 #include "fit.h"
 #include "fitting.h"
 #include "mesh_writer.h"
@@ -55,10 +56,7 @@ struct ImportOptions {
     int32_t max_parts = DEFAULT_MAX_PARTS;
 };
 
-struct DataFile {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
+using writers::DataFile;
 
 // One line of what the import did: a topic and its text.
 struct Note {

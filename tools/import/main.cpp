@@ -11,11 +11,9 @@
 // PLY reader on a broken header line), and an import must end with its line.
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -65,11 +63,8 @@ int refuse(const std::string& what, const std::string& why) {
 int convert_texture(const CommandLine& c) {
     std::string description;
     const std::vector<uint8_t> bytes = convert_texture_file(c.model, description);
-    std::FILE* f = std::fopen(c.output.c_str(), "wb");
-    const bool written = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int why = errno;
-    if (!f || std::fclose(f) != 0 || !written)
-        throw ImportError("cannot write " + c.output + ": " + std::strerror(written ? errno : why));
+    if (const std::string why = writers::write_file(c.output, bytes); !why.empty())
+        throw ImportError("cannot write " + c.output + ": " + why);
     std::printf("%s: %s\n", c.output.c_str(), description.c_str());
     return EXIT_DONE;
 }
