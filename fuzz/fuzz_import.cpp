@@ -20,6 +20,7 @@
 #include <span>
 #include <string_view>
 
+#include "fuzz_inputs.h"
 #include "geometry/matrix.h"
 #include "import.h"
 
@@ -31,12 +32,6 @@ namespace {
 // walkers-import meets with its watchdog (tools/import/main.cpp), not a fuzzer.
 constexpr const char* HINTS[] = {"obj", "gltf", "glb", "dae", "x",   "md2", "md5mesh",
                                  "bvh", "off",  "stl", "fbx", "3ds", "ms3d"};
-
-bool names_special_files(std::string_view input) {
-    return input.find("/dev") != std::string_view::npos ||
-           input.find("/proc") != std::string_view::npos ||
-           input.find("/sys") != std::string_view::npos;
-}
 
 void check_folder(const ImportResult& r) {
     std::size_t meshes = 0;
@@ -62,7 +57,7 @@ extern "C" const char* __asan_default_options() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    if (names_special_files(input)) return 0;
+    if (walkers::fuzzing::names_special_files(input)) return 0;
     ImportOptions options;
     options.max_parts = 1 + data[1] % walkers::MATRIX_STACK_DEPTH;
     const char* hint = HINTS[data[0] % (sizeof HINTS / sizeof *HINTS)];
