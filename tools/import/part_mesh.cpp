@@ -51,8 +51,10 @@ Welded weld(const std::vector<LocalTriangle>& triangles) {
     return w;
 }
 
-// The triangles meshoptimizer keeps of `w` for `target` triangles: at least
-// `fewest`, asking the sloppy simplifier for more where it overshoots.
+// The triangles meshoptimizer keeps of `w` for `target` triangles, at least
+// `fewest`: the sloppy simplifier is asked for more where it keeps too few and
+// may keep more than `target`; all of them when it keeps too few even asked
+// for the whole count.
 std::vector<unsigned> simplified(const Welded& w, int32_t target, int32_t fewest) {
     const std::size_t vertices = w.xyz.size() / 3;
     const std::size_t source = w.indices.size();
