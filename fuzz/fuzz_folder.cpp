@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "frontend/check.h"
+#include "fuzz_inputs.h"
 #include "report_format.h"
 
 using namespace walkers;
@@ -38,12 +39,6 @@ std::string& work_dir() {
 void remove_work_dir() {
     std::error_code ignored;
     std::filesystem::remove_all(work_dir(), ignored);
-}
-
-bool names_special_files(std::string_view input) {
-    return input.find("/dev") != std::string_view::npos ||
-           input.find("/proc") != std::string_view::npos ||
-           input.find("/sys") != std::string_view::npos;
 }
 
 // Writes the input's pieces as the folder's files; the folder is emptied first.
@@ -76,7 +71,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    if (names_special_files(input)) return 0;
+    if (fuzzing::names_special_files(input)) return 0;
     const std::filesystem::path folder = std::filesystem::path(work_dir()) / "data";
     write_folder(folder, input);
 

@@ -22,6 +22,7 @@
 
 #include "assets/model.h"
 #include "assets/model_file.h"
+#include "fuzz_inputs.h"
 #include "fuzz_listener.h"
 #include "render/store.h"
 #include "scene/scene.h"
@@ -88,13 +89,6 @@ void reset_state() {
     set_texcoord_stream(texcoords);
 }
 
-bool names_special_files(const std::vector<char>& text) {
-    const std::string_view view(text.data(), text.size() - 1);
-    return view.find("/dev") != std::string_view::npos ||
-           view.find("/proc") != std::string_view::npos ||
-           view.find("/sys") != std::string_view::npos;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -112,7 +106,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<char> text(data, data + size);
     text.push_back('\0');
-    if (names_special_files(text)) return 0;
+    if (fuzzing::names_special_files({text.data(), text.size() - 1})) return 0;
     reset_state();
     enter(work_dir);
     const fuzzing::HeardProblems heard;

@@ -33,15 +33,11 @@ fs::path generated_folder() {
     return dir ? fs::path(dir) : fs::path();
 }
 
+using testing::read_text;
 using testing::ToolRun;
 
 ToolRun run_check(const std::string& args) {
     return testing::run_command("'" WALKERS_CHECK_EXE "' " + args + " 2>&1");
-}
-
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The 1-based line of the first occurrence of `needle` in the file.

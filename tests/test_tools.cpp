@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "fresh_state.h"
+#include "tool_run.h"
 
 namespace walkers {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::read_text;
 
 #ifdef WALKERS_EXE
 constexpr const char* WALKERS = WALKERS_EXE;
@@ -119,11 +121,6 @@ const std::vector<ToolCase>& tool_cases() {
          1, "cannot write /dev/null/t.bmp: Not a directory"},
     };
     return cases;
-}
-
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> lines_of(const std::string& text) {

@@ -3,12 +3,16 @@
 // run_command runs a shell command line and gives back its exit status (-1 when
 // it did not exit normally) and what it wrote to standard output; the line
 // chooses where standard error goes (2>&1 to take it along, 2>FILE to keep it
-// apart).
+// apart). read_text gives back a file's bytes, such as what a program wrote
+// there ("" for a file that cannot be read).
 #pragma once
 
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace walkers::testing {
@@ -28,6 +32,11 @@ inline ToolRun run_command(const std::string& command) {
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+inline std::string read_text(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace walkers::testing

@@ -14,9 +14,11 @@
 #include <chrono>
 #include <cstdint>
 
+#include "frontend/demo_window.h"
+
 namespace walkers {
 
-constexpr std::chrono::nanoseconds FRAME_INTERVAL{1'000'000'000 / 60};
+constexpr std::chrono::nanoseconds FRAME_INTERVAL{1'000'000'000 / DEMO_FRAMES_PER_SECOND};
 
 class FramePacer {
 public:

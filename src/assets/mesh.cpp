@@ -62,7 +62,6 @@ constexpr std::size_t POSITION_BYTES = 12;
 constexpr std::size_t TEXCOORD_BYTES = 8;
 constexpr std::size_t MESH_MAX_NAME_CHARS = 51;
 constexpr double POSITION_SCALE = 300.0;
-constexpr double TEXCOORD_SCALE = 255.0;
 
 // Appended once per mesh; plain faces spread the whole texture over each face.
 constexpr std::array<Vector4, 4> CORNER_TEXCOORDS{{
@@ -233,15 +232,15 @@ void read_positions(MeshState& mesh, const Chunk& chunk) {
 void read_texcoords(MeshState& mesh, const Chunk& chunk) {
     const int32_t n = records_present(chunk, TEXCOORD_BYTES);
     if (mesh.problems.listening())
-        check_stream_chunk(mesh, chunk, n, TEXCOORD_BYTES, 2, TEXCOORD_SCALE,
+        check_stream_chunk(mesh, chunk, n, TEXCOORD_BYTES, 2, MESH_TEXCOORD_SCALE,
                            "texture coordinates");
     mesh.texcoords_seen = true;
     mesh.texcoord_base = 0;
     mesh.texcoord_count = 0;
     for (int32_t i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * TEXCOORD_BYTES;
-        const Vector4 t{scaled(read_f32le(chunk.payload, at), TEXCOORD_SCALE),
-                        scaled(read_f32le(chunk.payload, at + 4), TEXCOORD_SCALE), 0, 0};
+        const Vector4 t{scaled(read_f32le(chunk.payload, at), MESH_TEXCOORD_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 4), MESH_TEXCOORD_SCALE), 0, 0};
         const int32_t index = append_texcoords({&t, 1});
         if (index < 0) {
             const PrimitiveStore* store = current_store();

@@ -30,6 +30,9 @@ constexpr int16_t CHUNK_TEXTURE_NAMES = 106;
 constexpr int16_t CHUNK_SELECT_TEXTURE = 107;
 
 constexpr int32_t MESH_MAX_PLAIN_FACES = 256;
+// A texture coordinate of the file times this is the stream's: 0..1 in the
+// file spans the texture once, 0..255.
+constexpr double MESH_TEXCOORD_SCALE = 255.0;
 constexpr int32_t MESH_MAX_TEXTURE_NAMES = 64;
 
 // data: the file's bytes; file: its name, for problem reports. Returns 0.

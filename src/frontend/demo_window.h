@@ -6,7 +6,9 @@
 // The desktop window sizes itself from the outer size; the front ends without a
 // window (the snapshot tool, the page, the checker, the icon renderer) build
 // DEMO_SURFACE_WIDTH x DEMO_SURFACE_HEIGHT, so they frame the scene as the
-// window does. Constants only.
+// window does. The scene advances one step a frame, DEMO_FRAMES_PER_SECOND
+// frames a second whatever the display's refresh rate: the walkers' speed, and
+// the rate the importer holds a clip's poses for. Constants only.
 #pragma once
 
 #include <cstdint>
@@ -19,5 +21,7 @@ constexpr int32_t DEMO_MENU_BAR_HEIGHT = 19;
 
 constexpr int32_t DEMO_SURFACE_WIDTH = DEMO_WINDOW_OUTER_WIDTH;
 constexpr int32_t DEMO_SURFACE_HEIGHT = DEMO_WINDOW_OUTER_HEIGHT - DEMO_MENU_BAR_HEIGHT;
+
+constexpr int32_t DEMO_FRAMES_PER_SECOND = 60;
 
 } // namespace walkers

@@ -22,9 +22,10 @@ std::span<ModelPart> parts_in_use(const ModelSlot& model) {
 } // namespace
 
 void transform_pass() {
-    // Made afresh on every call: translation (0, 0, 75), no turn, unit scale.
+    // Made afresh on every call: translation (0, 0, CAMERA_SHIFT), no turn, unit scale.
     FixedMatrix camera;
-    matrix_compose(camera, Vector4{0, 0, 75, 1}, Vector4{0, 0, 0, 1}, Vector4{1, 1, 1, 1});
+    matrix_compose(camera, Vector4{0, 0, CAMERA_SHIFT, 1}, Vector4{0, 0, 0, 1},
+                   Vector4{1, 1, 1, 1});
     const std::span<ScreenVertex> screen = screen_vertex_at(0);
     for (int32_t s = 0; s < MODEL_SLOTS; ++s) {
         ModelSlot* model = model_slot(s);

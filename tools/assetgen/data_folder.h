@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "budget.h"
+#include "data_file.h"
 #include "walk_cycle.h"
 
 namespace walkers::assetgen {
 
-struct DataFile {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
+using writers::DataFile;
 
 struct DataFolder {
     std::vector<DataFile> files;

@@ -9,12 +9,9 @@
 // with a message on standard error when the design breaks or a file cannot be
 // written (with the reason); 2 for a bad command line. Output is
 // byte-identical from run to run.
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -92,16 +89,10 @@ void write_folder(const DataFolder& folder, const std::filesystem::path& dir) {
     if (error)
         throw std::runtime_error("cannot make the folder '" + dir.string() +
                                  "': " + error.message());
-    for (const auto& file : folder.files) {
-        errno = 0;
-        std::ofstream out(dir / file.name, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(file.bytes.data()),
-                  static_cast<std::streamsize>(file.bytes.size()));
-        out.close();
-        if (!out)
-            throw std::runtime_error("cannot write '" + (dir / file.name).string() + "'" +
-                                     (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
-    }
+    for (const auto& file : folder.files)
+        if (const std::string why = walkers::writers::write_file(dir / file.name, file.bytes);
+            !why.empty())
+            throw std::runtime_error("cannot write '" + (dir / file.name).string() + "': " + why);
 }
 
 } // namespace

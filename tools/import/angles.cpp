@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numbers>
 
+#include "geometry/fixed.h"
+
 namespace walkers::import {
 namespace {
 

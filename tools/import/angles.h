@@ -26,8 +26,6 @@
 
 namespace walkers::import {
 
-constexpr int32_t ANGLE_UNITS = 1024;
-
 struct Angles {
     int32_t x = 0;
     int32_t y = 0;

@@ -8,14 +8,6 @@
 namespace walkers::import {
 namespace {
 
-// A node's turn away from its rest orientation, in the renderer's axes.
-Mat3 turn_from_rest(const SourceScene& scene, const std::vector<Affine>& placements, int32_t node,
-                    const Fit& fit) {
-    const auto n = static_cast<std::size_t>(node);
-    return fit.turn(rotation_part(placements[n].linear) *
-                    transpose(rotation_part(scene.nodes[n].global.linear)));
-}
-
 Vec3 joint(const std::vector<Affine>& placements, int32_t node, const Fit& fit) {
     return fit.place(placements[static_cast<std::size_t>(node)].offset);
 }
@@ -58,10 +50,10 @@ std::vector<std::vector<Angles>> sample_poses(const SourceScene& scene, const So
     std::vector<std::vector<Angles>> poses;
     for (double t : plan.times) {
         const std::vector<Affine> placements = node_placements(scene, clip, t);
-        std::vector<Mat3> world; // each part's turn from rest
+        std::vector<Mat3> world; // each part's turn from rest, in the renderer's axes
         std::vector<Angles> pose;
         for (std::size_t p = 0; p < parts.node.size(); ++p) {
-            world.push_back(turn_from_rest(scene, placements, parts.node[p], fit));
+            world.push_back(fit.turn(turn_from_rest(scene, placements, parts.node[p])));
             const int32_t up = parts.parent[p];
             const Mat3 relative =
                 up < 0 ? world[p] : transpose(world[static_cast<std::size_t>(up)]) * world[p];
@@ -99,7 +91,7 @@ Strays measure_strays(const SourceScene& scene, const SourceClip* clip, const Pa
             if (up >= 0) {
                 const auto u = static_cast<std::size_t>(up);
                 expected = joint(placements, parts.node[u], fit) +
-                           turn_from_rest(scene, placements, parts.node[u], fit) *
+                           fit.turn(turn_from_rest(scene, placements, parts.node[u])) *
                                (rest_joint[p] - rest_joint[u]);
             }
             const double stray = length(joint(placements, parts.node[p], fit) - expected);

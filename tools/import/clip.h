@@ -29,11 +29,10 @@
 #include "angles.h"
 #include "data_texts.h"
 #include "fit.h"
+#include "frontend/demo_window.h"
 #include "parts.h"
 
 namespace walkers::import {
-
-constexpr int32_t DEMO_FRAMES_PER_SECOND = 60;
 
 struct ClipPlan {
     std::string name; // empty: no clip

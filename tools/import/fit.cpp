@@ -4,12 +4,11 @@
 #include <limits>
 
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 
 namespace walkers::import {
 namespace {
 
-// The camera's shift: world z = 0 lies this far beyond the renderer's depth 0.
-constexpr double CAMERA_SHIFT = 75;
 constexpr double ROOM_KEPT = 0.8;
 // How far a model may reach forward or back, and in any direction.
 constexpr double MOST_DEPTH = ROOM_KEPT * (JUMP_TARGET[2] + CAMERA_SHIFT);
@@ -19,7 +18,6 @@ constexpr double MOST_REACH = ROOM_KEPT * (WALK_MIN_Z + CAMERA_SHIFT);
 
 Fit fit_model(const std::vector<SourceTriangle>& triangles, Forward forward, double height) {
     Fit fit;
-    fit.forward = forward;
     fit.axes = file_to_renderer(forward);
     constexpr double inf = std::numeric_limits<double>::infinity();
     Vec3 low{inf, inf, inf}, high{-inf, -inf, -inf};
@@ -29,10 +27,10 @@ Fit fit_model(const std::vector<SourceTriangle>& triangles, Forward forward, dou
             low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
             high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
         }
-    fit.file_height = high.y - low.y;
-    if (triangles.empty() || !(fit.file_height > 0) || !std::isfinite(fit.file_height))
+    const double file_height = high.y - low.y; // the rest pose's, in the file's units
+    if (triangles.empty() || !(file_height > 0) || !std::isfinite(file_height))
         throw ImportError("the model has no height to fit: all of it lies at one level");
-    fit.scale = height / fit.file_height;
+    fit.scale = height / file_height;
     const Vec3 middle = 0.5 * (low + high);
     double depth = 0, reach = 0;
     for (const SourceTriangle& t : triangles)
@@ -47,7 +45,7 @@ Fit fit_model(const std::vector<SourceTriangle>& triangles, Forward forward, dou
         fit.scale = most;
         fit.too_deep = true;
     }
-    fit.height = fit.scale * fit.file_height;
+    fit.height = fit.scale * file_height;
     // y grows downwards: the soles are the highest y.
     fit.offset = {-fit.scale * (low.x + high.x) / 2, -fit.scale * high.y,
                   -fit.scale * (low.z + high.z) / 2};

@@ -24,13 +24,11 @@
 namespace walkers::import {
 
 struct Fit {
-    Forward forward = Forward::plus_z;
     Mat3 axes;
     double scale = 1;
     Vec3 offset;
-    double file_height = 0; // the rest pose's height in the file's units
-    double height = 0;      // the fitted height, model units
-    bool too_deep = false;  // scaled below the height asked for, to keep in front of depth 0
+    double height = 0;     // the fitted height, model units
+    bool too_deep = false; // scaled below the height asked for, to keep in front of depth 0
 
     Vec3 place(Vec3 file_point) const { return scale * (axes * file_point) + offset; }
     // A rotation of the file's world, in the renderer's axes.

@@ -1,7 +1,6 @@
 #include "fitting.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "frontend/check.h"
 #include "render/store.h"
@@ -10,8 +9,8 @@
 namespace walkers::import {
 namespace {
 
-// More triangles than this per walker never fit: even as quads (24 bytes a
-// triangle) they would pass the primitive bytes.
+// More triangles than this per walker never fit, unless rounding collapses
+// some: even as quads (24 bytes a triangle) they would pass the primitive bytes.
 int32_t most_triangles(const Allowance& a) {
     return a.primitive_bytes / (QUAD_RECORD_BYTES / 2);
 }
@@ -23,7 +22,7 @@ int32_t share(int32_t capacity) {
 double area(const std::vector<LocalTriangle>& triangles) {
     double sum = 0;
     for (const LocalTriangle& t : triangles)
-        sum += 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+        sum += triangle_area(t.corner);
     return sum;
 }
 
@@ -71,11 +70,16 @@ std::vector<int32_t> targets(const std::vector<std::vector<LocalTriangle>>& part
     return out;
 }
 
-FittedMeshes build(const std::vector<std::vector<LocalTriangle>>& parts,
-                   const std::vector<Surface>& surfaces, const std::vector<int32_t>& target) {
+// The parts' meshes for their targets and what they take; none when a part's
+// faces need more vertices than a mesh file holds.
+std::optional<FittedMeshes> build(const std::vector<std::vector<LocalTriangle>>& parts,
+                                  const std::vector<Surface>& surfaces,
+                                  const std::vector<int32_t>& target) {
     FittedMeshes f;
     for (std::size_t p = 0; p < parts.size(); ++p) {
-        f.parts.push_back(build_part_mesh(parts[p], target[p], surfaces));
+        std::optional<PartMesh> part = build_part_mesh(parts[p], target[p], surfaces);
+        if (!part) return std::nullopt;
+        f.parts.push_back(std::move(*part));
         const writers::MeshBuilder& m = f.parts.back().mesh;
         f.use.positions += m.vertex_count();
         f.use.texcoords += m.stream_texcoords();
@@ -101,16 +105,23 @@ std::optional<FittedMeshes> fit_meshes(const std::vector<std::vector<LocalTriang
         fewest += minimum_triangles(static_cast<int32_t>(p.size()));
         all += static_cast<int32_t>(p.size());
     }
-    FittedMeshes whole = build(parts, surfaces, targets(parts, areas, all));
-    if (whole.use.within(allowance)) return whole;
-    FittedMeshes best = build(parts, surfaces, targets(parts, areas, fewest));
-    if (!best.use.within(allowance)) return std::nullopt;
+    const auto fits = [&](const std::optional<FittedMeshes>& f) {
+        return f && f->use.within(allowance);
+    };
+    const int32_t most = most_triangles(allowance);
+    // Every triangle as it is, when there are few enough that they might fit.
+    if (all <= most) {
+        std::optional<FittedMeshes> whole = build(parts, surfaces, targets(parts, areas, all));
+        if (fits(whole)) return whole;
+    }
+    std::optional<FittedMeshes> best = build(parts, surfaces, targets(parts, areas, fewest));
+    if (!fits(best)) return std::nullopt;
     // The largest total that fits, between the fewest and what could fit at all.
-    int32_t low = fewest, high = std::min(all, most_triangles(allowance)) + 1;
+    int32_t low = fewest, high = std::min(all, most) + 1;
     while (high - low > 1) {
         const int32_t mid = low + (high - low) / 2;
-        FittedMeshes f = build(parts, surfaces, targets(parts, areas, mid));
-        if (f.use.within(allowance)) {
+        std::optional<FittedMeshes> f = build(parts, surfaces, targets(parts, areas, mid));
+        if (fits(f)) {
             low = mid;
             best = std::move(f);
         } else {

@@ -9,8 +9,10 @@
 // fit_meshes spends the allowance where the model is large: a total number of
 // triangles is shared out over the parts by their surface area (each keeps at
 // least a few, or all it has), and the largest total whose meshes fit is
-// found by halving. None fits when even the fewest triangles do not, which
-// tells the caller to make fewer parts.
+// found by halving. Only a model with no more triangles than could ever fit is
+// tried whole first, so a dense one is never built at full resolution (nor
+// needs more vertices than a mesh file holds). None fits when even the fewest
+// triangles do not, which tells the caller to make fewer parts.
 #pragma once
 
 #include <cstdint>

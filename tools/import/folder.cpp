@@ -54,16 +54,17 @@ fs::path make_temporary_beside(const fs::path& out) {
     return pattern;
 }
 
-void write_file(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw ImportError("cannot write " + path.string() + ": " + reason());
-    const bool written =
-        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int saved = errno;
-    if (std::fclose(f) != 0 || !written) {
-        errno = written ? errno : saved;
-        throw ImportError("cannot write " + path.string() + ": " + reason());
+// The check of `fresh` as it reads once the folder is `out`: its problems name
+// the files where they now are. `real` is `fresh` with its links resolved, as
+// the loaders, which work inside it, may name it.
+void point_to(check::CheckReport& report, const fs::path& fresh, const fs::path& real,
+              const fs::path& out) {
+    for (Diagnostic& d : report.problems) {
+        const fs::path file(d.file);
+        if (!file.empty() && (file.parent_path() == fresh || file.parent_path() == real))
+            d.file = (out / file.filename()).string();
     }
+    report.folder = out.string();
 }
 
 // Puts `fresh` where `out` is; afterwards `fresh` holds what `out` held, if anything.
@@ -101,8 +102,10 @@ check::CheckReport write_data_folder(const std::vector<DataFile>& files,
     const fs::path fresh = make_temporary_beside(out);
     try {
         for (const DataFile& f : files)
-            write_file(fresh / f.name, f.bytes);
+            if (const std::string why = writers::write_file(fresh / f.name, f.bytes); !why.empty())
+                throw ImportError("cannot write " + (fresh / f.name).string() + ": " + why);
         check::CheckReport report = check::check_folder(fresh);
+        const fs::path real = fs::weakly_canonical(fresh, ec);
         if (const int32_t errors = report.count(Severity::error); errors > 0) {
             std::string first;
             for (const Diagnostic& d : report.problems)
@@ -110,11 +113,11 @@ check::CheckReport write_data_folder(const std::vector<DataFile>& files,
                     first = format_diagnostic(d);
                     break;
                 }
-            throw ImportError("walkers-check finds " + std::to_string(errors) +
-                              (errors == 1 ? " error" : " errors") +
+            throw ImportError("walkers-check finds " + check::counted(errors, "error", "errors") +
                               " in the folder made, the first: " + first);
         }
         put_in_place(fresh, out);
+        point_to(report, fresh, real, out);
         fs::remove_all(fresh, ec);
         return report;
     } catch (...) {

@@ -9,7 +9,9 @@
 // the folder never sees half of it. Any other folder that holds something, or
 // a walkers folder holding anything but its own kinds of file (.txt, .msh,
 // .bmp), is refused: the user's files are never deleted. Every refusal and a
-// check that finds an error throw ImportError, leaving nothing behind.
+// check that finds an error throw ImportError, leaving nothing behind. The
+// check returned names the folder, and the files its problems are in, where
+// they are put.
 #pragma once
 
 #include <filesystem>

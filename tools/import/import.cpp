@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "assets/animation.h"
 #include "assets/section.h"
@@ -16,6 +17,7 @@
 #include "pose.h"
 #include "render/texture_table.h"
 #include "scene/scene.h"
+#include "scene/transform_pass.h"
 #include "stick_figure.h"
 
 namespace walkers::import {
@@ -28,10 +30,9 @@ using writers::Field;
 constexpr int32_t MOTION_SAMPLES = 48;
 // The text files keep walkers-check's warning line too.
 constexpr int32_t BLOB_ALLOWANCE = SECTION_BLOB_CAPACITY * check::BUDGET_WARNING_PERCENT / 100;
-// What "an.txt" holds besides its keys and poses: three section headers, the
-// head's record and the terminator.
-constexpr int32_t ANIMATION_OVERHEAD = 104;
-constexpr int32_t POSE_ENTRY_BYTES = VECTOR_BYTES;
+// What a key and a part's entry in a pose take of "an.txt"'s blob.
+constexpr int32_t KEY_RECORD_BYTES = writers::fixed_record_bytes(writers::ANIMATION_KEY_FORMAT);
+constexpr int32_t POSE_ENTRY_BYTES = writers::fixed_record_bytes(writers::ANIMATION_POSE_FORMAT);
 // A sample held longer than a step takes two keys (clip.h).
 constexpr int32_t KEYS_PER_HELD_SAMPLE = 2;
 // Strays below these are not worth a word: a joint a hundredth of the height
@@ -59,6 +60,8 @@ std::string count_list(const std::vector<std::string>& names) {
     return out;
 }
 
+// check::counted would do but for the thousands, which it writes as walkers-check
+// prints them, unseparated.
 std::string plural(int64_t n, const std::string& one, const std::string& many) {
     return count_text(n) + " " + (n == 1 ? one : many);
 }
@@ -150,10 +153,6 @@ struct Materials {
     std::optional<std::array<uint8_t, 3>> picture_colour; // of the first picture
 };
 
-double triangle_area(const SourceTriangle& t) {
-    return 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
-}
-
 std::array<uint8_t, 3> shade_of(std::array<uint8_t, 3> colour, int32_t shade) {
     for (uint8_t& c : colour)
         c = static_cast<uint8_t>(c * SHADE_PERCENT[static_cast<std::size_t>(shade)] / 100);
@@ -200,7 +199,7 @@ Materials make_surfaces(const SourceScene& scene, bool stick, std::vector<Note>&
     m.shaded = !stick;
     std::vector<double> area(scene.materials.size(), 0);
     for (const SourceTriangle& t : scene.triangles)
-        area[static_cast<std::size_t>(t.material)] += triangle_area(t);
+        area[static_cast<std::size_t>(t.material)] += triangle_area(t.corner);
     std::vector<bool> pictured(scene.materials.size(), false);
     std::map<std::string, std::string> made; // picture label -> texture file
     m.surfaces.resize(scene.materials.size() * SHADES);
@@ -233,12 +232,6 @@ Materials make_surfaces(const SourceScene& scene, bool stick, std::vector<Note>&
                                         " shades of their colour by how they face a light from "
                                         "above and in front; the brightest are the plain faces"});
     return m;
-}
-
-// A triangle's outward normal in the file's axes (its winding is counter-clockwise
-// seen from outside).
-Vec3 outward_normal(const SourceTriangle& t) {
-    return cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
 }
 
 // The shade of a face whose outward normal (renderer axes) is n.
@@ -307,12 +300,13 @@ std::vector<std::vector<LocalTriangle>> local_triangles(const SourceScene& scene
         constexpr std::array<std::size_t, 3> order{0, 2, 1};
         for (std::size_t k = 0; k < 3; ++k) {
             l.corner[k] = fit.place(t.corner[order[k]]) - origin;
-            l.uv[k] = t.has_uv ? t.uv[order[k]] : Vec2{};
+            l.uv[k] = t.uv[order[k]];
         }
         const int32_t base = t.material * SHADES;
         const bool pictured =
             m.surfaces[static_cast<std::size_t>(base)].kind == SurfaceKind::picture;
-        const int32_t shade = shade_for(fit.axes * outward_normal(t)) -
+        // Outward: the file winds its faces counter-clockwise seen from outside.
+        const int32_t shade = shade_for(fit.axes * triangle_normal(t.corner)) -
                               m.brightest[static_cast<std::size_t>(t.material)];
         l.surface = base + (m.shaded && !pictured ? shade : 0);
         out[static_cast<std::size_t>(p)].push_back(l);
@@ -324,26 +318,29 @@ std::vector<writers::Point> joints_of(const SourceScene& scene, const PartPlan& 
                                       const Fit& fit) {
     std::vector<writers::Point> joints;
     for (int32_t node : parts.node) {
-        const Vec3 j = fit.place(scene.nodes[static_cast<std::size_t>(node)].global.offset);
-        joints.push_back({static_cast<int32_t>(std::lround(j.x)),
-                          static_cast<int32_t>(std::lround(j.y)),
-                          static_cast<int32_t>(std::lround(j.z))});
+        joints.push_back(
+            rounded(fit.place(scene.nodes[static_cast<std::size_t>(node)].global.offset)));
     }
     return joints;
 }
 
-// Samples "an.txt" holds for `parts` parts: keys and poses within the allowance.
+// Samples "an.txt" holds for `parts` parts: keys and poses within the allowance,
+// beside what it holds without any (section headers, the head's record, the
+// terminator), measured on the writer's own file.
 int32_t samples_room(int32_t parts, double fps) {
+    int32_t overhead = 0;
+    writers::animation_file_text({}, &overhead);
     const int32_t keys = fps >= DEMO_FRAMES_PER_SECOND ? 1 : KEYS_PER_HELD_SAMPLE;
-    const int32_t per_sample = parts * POSE_ENTRY_BYTES + keys * KEYFRAME_BYTES;
-    return std::max(1, (BLOB_ALLOWANCE - ANIMATION_OVERHEAD) / per_sample);
+    const int32_t per_sample = parts * POSE_ENTRY_BYTES + keys * KEY_RECORD_BYTES;
+    return std::max(1, (BLOB_ALLOWANCE - overhead) / per_sample);
 }
 
 // Degrees the animation loader turns back into exactly `units`.
 float degrees_for(int32_t units) {
     const auto f = writers::exact_float(units, static_cast<double>(DEGREES_TO_ANGLE));
     if (!f)
-        throw ImportError("internal error: no degree value gives angle " + std::to_string(units));
+        throw std::logic_error("internal error: no degree value gives angle " +
+                               std::to_string(units));
     return *f;
 }
 
@@ -487,22 +484,25 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
         notes.push_back({"fit", "not " + fixed(options.height, 0) +
                                     " units tall: the model is long or wide for its height, and "
                                     "the renderer drops faces nearer than its depth 0, which "
-                                    "lies 75 units in front of a walker at the jump point"});
+                                    "lies " +
+                                    std::to_string(JUMP_TARGET[2] + CAMERA_SHIFT) +
+                                    " units in front of a walker at the jump point"});
     Materials materials = make_surfaces(scene, stick, notes);
     // Each material's brightest faces show its colour itself; the others shade down from it.
     materials.brightest.assign(scene.materials.size(), SHADES - 1);
     for (const SourceTriangle& t : scene.triangles) {
         int32_t& b = materials.brightest[static_cast<std::size_t>(t.material)];
-        b = std::min(b, shade_for(result.fit.axes * outward_normal(t)));
+        b = std::min(b, shade_for(result.fit.axes * triangle_normal(t.corner)));
     }
     const std::vector<std::vector<Affine>> motion = motion_of(scene, clip);
     std::optional<FittedMeshes> fitted;
     std::vector<std::vector<LocalTriangle>> local;
+    std::vector<writers::Point> joints; // per part, in model units
     int32_t max_parts = options.max_parts;
     for (; max_parts >= 1 && !fitted; --max_parts) {
         result.parts = plan_parts(scene, motion, max_parts);
-        result.joints = joints_of(scene, result.parts, result.fit);
-        local = local_triangles(scene, result.parts, result.fit, result.joints, materials);
+        joints = joints_of(scene, result.parts, result.fit);
+        local = local_triangles(scene, result.parts, result.fit, joints, materials);
         fitted = fit_meshes(local, materials.surfaces, allowance);
     }
     if (!fitted) throw ImportError("the model does not fit nine walkers even as one part");
@@ -530,9 +530,9 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
                      ")"});
         const int32_t up = result.parts.parent[p];
         const writers::Point base =
-            up < 0 ? writers::Point{0, 0, 0} : result.joints[static_cast<std::size_t>(up)];
+            up < 0 ? writers::Point{0, 0, 0} : joints[static_cast<std::size_t>(up)];
         records.push_back(
-            {name, file, result.parts.pop_count[p], up, minus(result.joints[p], base), {0, 0, 0}});
+            {name, file, result.parts.pop_count[p], up, minus(joints[p], base), {0, 0, 0}});
     }
     add_textures_used(materials, fitted->parts, result.files);
     add_outfits(scene, materials, stick, result.files, notes);

@@ -22,7 +22,8 @@
 //    held poses (clip.h), as many as "an.txt" holds: a longer clip is cut.
 // Everything that does not fit, and cannot be made to, throws ImportError:
 // a clip or texture that is not there, more textures than the renderer's
-// slots, a mesh with more than 64 textures.
+// slots, a mesh with more than 64 textures. A fault of the importer itself (a
+// result it cannot have made) throws std::logic_error.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,7 @@
 
 #include "angles.h"
 #include "clip.h"
+#include "data_file.h"
 #include "fit.h"
 #include "fitting.h"
 #include "mesh_writer.h"
@@ -54,10 +56,7 @@ struct ImportOptions {
     int32_t max_parts = DEFAULT_MAX_PARTS;
 };
 
-struct DataFile {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
+using writers::DataFile;
 
 // One line of what the import did: a topic and its text.
 struct Note {
@@ -71,7 +70,6 @@ struct ImportResult {
     // What the files were made from, for a reader who wants to check them.
     Fit fit;
     PartPlan parts;
-    std::vector<writers::Point> joints; // per part, in model units
     ClipPlan clip;
     int32_t clip_index = -1; // in the scene's clips; -1 for none
     Use use;                 // of one walker's copy

@@ -1,8 +1,9 @@
 // main.cpp - walkers-import: a model from the common 3D formats made into a
 // walkers data folder (import.h), or a picture into a texture (pictures.h).
 //
-// Prints what it made and the budget in walkers-check's own layout; a model it
-// cannot import is one line on standard error. Exit status: 0 done, 1 the
+// Prints what it made, then the budget and the problems walkers-check finds in
+// the folder, in walkers-check's own layout and lines; a model it cannot
+// import is one line on standard error. Exit status: 0 done, 1 the
 // model (or picture) cannot be imported, 2 bad usage.
 //
 // A watchdog gives the work WALKERS_IMPORT_SECONDS (default 120) seconds: the
@@ -10,11 +11,9 @@
 // PLY reader on a broken header line), and an import must end with its line.
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -64,11 +63,8 @@ int refuse(const std::string& what, const std::string& why) {
 int convert_texture(const CommandLine& c) {
     std::string description;
     const std::vector<uint8_t> bytes = convert_texture_file(c.model, description);
-    std::FILE* f = std::fopen(c.output.c_str(), "wb");
-    const bool written = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int why = errno;
-    if (!f || std::fclose(f) != 0 || !written)
-        throw ImportError("cannot write " + c.output + ": " + std::strerror(written ? errno : why));
+    if (const std::string why = writers::write_file(c.output, bytes); !why.empty())
+        throw ImportError("cannot write " + c.output + ": " + why);
     std::printf("%s: %s\n", c.output.c_str(), description.c_str());
     return EXIT_DONE;
 }
@@ -85,12 +81,10 @@ int import_folder(const CommandLine& c) {
     const check::CheckReport report = write_data_folder(result.files, c.output);
     std::printf("walkers-import: %s -> %s\n%s%s", c.model.c_str(), c.output.c_str(),
                 notes_text(result.notes).c_str(), check::budget_table(report).c_str());
-    for (const Diagnostic& d : report.problems)
-        std::printf("  walkers-check: %s: %s\n",
-                    std::filesystem::path(d.file).filename().string().c_str(), d.message.c_str());
-    std::printf("%s: %zu files; walkers-check: %d errors, %d warnings\n", c.output.c_str(),
-                result.files.size(), report.count(Severity::error),
-                report.count(Severity::warning));
+    for (const std::string& line : check::problem_lines(report))
+        std::printf("%s\n", line.c_str());
+    std::printf("%s: %zu files; walkers-check: %s\n", c.output.c_str(), result.files.size(),
+                check::problem_count_text(report).c_str());
     return EXIT_DONE;
 }
 

@@ -4,11 +4,12 @@
 #include <optional>
 #include <vector>
 
+#include "geometry/matrix.h"
+
 namespace walkers::import {
 namespace {
 
 constexpr double MOST_HEIGHT = 10000;
-constexpr int32_t MOST_PARTS = 32; // the matrix stack's levels
 
 // The whole text as a number from low to high, or nothing.
 std::optional<double> number_in(const std::string& text, double low, double high) {
@@ -37,9 +38,12 @@ std::string apply(const std::string& name, const std::string& value, ImportOptio
             return range_error(name, value, "a whole number of poses a second from 1 to 60");
         o.fps = *v;
     } else if (name == "--parts") {
-        const auto v = number_in(value, 1, MOST_PARTS);
+        // A chain of parts takes a level of the matrix stack each.
+        const auto v = number_in(value, 1, MATRIX_STACK_DEPTH);
         if (!v || *v != static_cast<int32_t>(*v))
-            return range_error(name, value, "a whole number of parts from 1 to 32");
+            return range_error(name, value,
+                               "a whole number of parts from 1 to " +
+                                   std::to_string(MATRIX_STACK_DEPTH));
         o.max_parts = static_cast<int32_t>(*v);
     } else if (name == "--forward") {
         Forward f{};

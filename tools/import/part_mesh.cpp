@@ -9,6 +9,8 @@
 #include <optional>
 #include <tuple>
 
+#include "assets/mesh.h"
+
 namespace walkers::import {
 namespace {
 
@@ -17,8 +19,8 @@ using writers::TexCoord;
 
 // A part keeps at least a tetrahedron's worth of faces, or all it has.
 constexpr int32_t FEWEST_TRIANGLES = 4;
-// Texture coordinates: 0..255 spans the picture once, 256 is one repeat.
-constexpr double ONE_SPAN = 255.0;
+// Texture coordinates: 0..255 spans the picture once (MESH_TEXCOORD_SCALE),
+// 256 is one repeat.
 constexpr double ONE_REPEAT = 256.0;
 // A quad's fourth corner may lie this far off the plane of the other three
 // (model units), and its texture coordinate this far off the first triangle's
@@ -49,8 +51,10 @@ Welded weld(const std::vector<LocalTriangle>& triangles) {
     return w;
 }
 
-// The triangles meshoptimizer keeps of `w` for `target` triangles: at least
-// `fewest`, asking the sloppy simplifier for more where it overshoots.
+// The triangles meshoptimizer keeps of `w` for `target` triangles, at least
+// `fewest`: the sloppy simplifier is asked for more where it keeps too few and
+// may keep more than `target`; all of them when it keeps too few even asked
+// for the whole count.
 std::vector<unsigned> simplified(const Welded& w, int32_t target, int32_t fewest) {
     const std::size_t vertices = w.xyz.size() / 3;
     const std::size_t source = w.indices.size();
@@ -151,7 +155,7 @@ Vec2 own_mapping(const std::vector<Mapping>& candidates, int32_t surface, Vec2 w
 
 // Picture area per unit of surface: how much of the picture a face shows.
 double stretch(const LocalTriangle& t) {
-    const double surface = length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+    const double surface = length(triangle_normal(t.corner));
     const double du1 = t.uv[1].u - t.uv[0].u, dv1 = t.uv[1].v - t.uv[0].v;
     const double du2 = t.uv[2].u - t.uv[0].u, dv2 = t.uv[2].v - t.uv[0].v;
     return surface > 0 ? std::abs(du1 * dv2 - du2 * dv1) / surface : 0;
@@ -162,7 +166,7 @@ std::vector<double> usual_stretch(const std::vector<LocalTriangle>& triangles) {
     std::map<int32_t, std::pair<double, double>> sums; // picture area, surface
     int32_t most = 0;
     for (const LocalTriangle& t : triangles) {
-        const double surface = length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
+        const double surface = length(triangle_normal(t.corner));
         sums[t.surface].first += stretch(t) * surface;
         sums[t.surface].second += surface;
         most = std::max(most, t.surface);
@@ -207,11 +211,6 @@ std::vector<LocalTriangle> reduced(const std::vector<LocalTriangle>& triangles, 
     return out;
 }
 
-Point rounded(Vec3 v) {
-    return {static_cast<int32_t>(std::lround(v.x)), static_cast<int32_t>(std::lround(v.y)),
-            static_cast<int32_t>(std::lround(v.z))};
-}
-
 Vec3 as_vec(Point p) {
     return {double(p.x), double(p.y), double(p.z)};
 }
@@ -221,33 +220,36 @@ Vec3 as_vec(Point p) {
 std::array<int32_t, 3> whole(double a, double b, double c) {
     const double low = std::floor(std::min({a, b, c}));
     const double high = std::max({a, b, c});
-    const double scale = high - low <= 1 + 1e-9 ? ONE_SPAN : ONE_REPEAT;
+    const double scale = high - low <= 1 + 1e-9 ? MESH_TEXCOORD_SCALE : ONE_REPEAT;
+    const double most = writers::MESH_TEXCOORD_LIMIT;
     const auto w = [&](double x) {
-        const double v = std::clamp((x - low) * scale, -65536.0, 65536.0);
+        const double v = std::clamp((x - low) * scale, -most, most);
         return static_cast<int32_t>(std::lround(v));
     };
     return {w(a), w(b), w(c)};
 }
 
+// A face's corners index the part's rounded points; they become the mesh
+// file's 16-bit indices only once the points are known to fit (emit).
 struct Face {
-    std::array<int16_t, 4> vertex;
+    std::array<int32_t, 4> vertex;
     std::array<TexCoord, 4> uv;
     int32_t corners;
     int32_t surface;
 };
 
 std::optional<Face> whole_face(const LocalTriangle& t, const std::vector<Surface>& surfaces,
-                               std::map<std::tuple<int32_t, int32_t, int32_t>, int16_t>& index,
+                               std::map<std::tuple<int32_t, int32_t, int32_t>, int32_t>& index,
                                std::vector<Point>& points) {
     Face f{{}, {}, 3, t.surface};
     std::array<Point, 3> p{};
     for (std::size_t k = 0; k < 3; ++k)
         p[k] = rounded(t.corner[k]);
-    const Vec3 n = cross(as_vec(p[1]) - as_vec(p[0]), as_vec(p[2]) - as_vec(p[0]));
+    const Vec3 n = triangle_normal({as_vec(p[0]), as_vec(p[1]), as_vec(p[2])});
     if (dot(n, n) == 0) return std::nullopt; // collapsed to a line or a point
     for (std::size_t k = 0; k < 3; ++k) {
         const auto key = std::make_tuple(p[k].x, p[k].y, p[k].z);
-        auto [it, added] = index.emplace(key, static_cast<int16_t>(points.size()));
+        auto [it, added] = index.emplace(key, static_cast<int32_t>(points.size()));
         if (added) points.push_back(p[k]);
         f.vertex[k] = it->second;
     }
@@ -269,7 +271,7 @@ std::optional<Face> joined(const Face& a, const Face& b, const std::vector<Point
                            bool textured) {
     if (a.surface != b.surface) return std::nullopt;
     for (int32_t i = 0; i < 3; ++i) {
-        const int16_t from = a.vertex[i], to = a.vertex[(i + 1) % 3];
+        const int32_t from = a.vertex[i], to = a.vertex[(i + 1) % 3];
         for (int32_t j = 0; j < 3; ++j) {
             if (b.vertex[j] != to || b.vertex[(j + 1) % 3] != from) continue;
             // a: from -> to -> apex; b: to -> from -> other. Quad: apex, from, other, to.
@@ -284,7 +286,7 @@ std::optional<Face> joined(const Face& a, const Face& b, const std::vector<Point
             std::array<Vec3, 4> c{};
             for (std::size_t k = 0; k < 4; ++k)
                 c[k] = as_vec(points[static_cast<std::size_t>(q.vertex[k])]);
-            const Vec3 normal = cross(c[1] - c[0], c[3] - c[0]);
+            const Vec3 normal = triangle_normal({c[0], c[1], c[3]});
             const double n = length(normal);
             if (!(n > 0) || std::abs(dot(normal, c[2] - c[0])) / n > FLAT_ENOUGH)
                 return std::nullopt;
@@ -316,7 +318,7 @@ std::vector<Face> with_quads(const std::vector<Face>& triangles, const std::vect
         std::size_t a, b;
         Face quad;
     };
-    std::map<std::pair<int16_t, int16_t>, std::size_t> edge_owner;
+    std::map<std::pair<int32_t, int32_t>, std::size_t> edge_owner;
     for (std::size_t f = 0; f < triangles.size(); ++f)
         for (int32_t i = 0; i < 3; ++i)
             edge_owner[{triangles[f].vertex[i], triangles[f].vertex[(i + 1) % 3]}] = f;
@@ -344,11 +346,14 @@ std::vector<Face> with_quads(const std::vector<Face>& triangles, const std::vect
 }
 
 void emit(writers::MeshBuilder& mesh, const Face& f, const Surface& s) {
+    std::array<int16_t, 4> v{}; // fits: the part has at most MESH_INDEX_LIMIT points
+    for (std::size_t k = 0; k < 4; ++k)
+        v[k] = static_cast<int16_t>(f.vertex[k]);
     if (s.kind == SurfaceKind::plain) {
         if (f.corners == 3)
-            mesh.add_plain_triangle({f.vertex[0], f.vertex[1], f.vertex[2]});
+            mesh.add_plain_triangle({v[0], v[1], v[2]});
         else
-            mesh.add_plain_quad(f.vertex);
+            mesh.add_plain_quad(v);
         return;
     }
     mesh.set_texture(s.texture);
@@ -357,29 +362,35 @@ void emit(writers::MeshBuilder& mesh, const Face& f, const Surface& s) {
         return s.kind == SurfaceKind::colour ? TexCoord{0, 0} : f.uv[k];
     };
     if (f.corners == 3)
-        mesh.add_textured_triangle({f.vertex[0], f.vertex[1], f.vertex[2]}, {uv(0), uv(1), uv(2)});
+        mesh.add_textured_triangle({v[0], v[1], v[2]}, {uv(0), uv(1), uv(2)});
     else
-        mesh.add_textured_quad(f.vertex, {uv(0), uv(1), uv(2), uv(3)});
+        mesh.add_textured_quad(v, {uv(0), uv(1), uv(2), uv(3)});
 }
 
 } // namespace
+
+writers::Point rounded(Vec3 v) {
+    return {static_cast<int32_t>(std::lround(v.x)), static_cast<int32_t>(std::lround(v.y)),
+            static_cast<int32_t>(std::lround(v.z))};
+}
 
 int32_t minimum_triangles(int32_t source) {
     return std::min(source, FEWEST_TRIANGLES);
 }
 
-PartMesh build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
-                         const std::vector<Surface>& surfaces) {
+std::optional<PartMesh> build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
+                                        const std::vector<Surface>& surfaces) {
     PartMesh out;
     out.source_triangles = static_cast<int32_t>(triangles.size());
     const std::vector<LocalTriangle> kept =
         reduced(triangles, std::max(target, minimum_triangles(out.source_triangles)));
     out.kept_triangles = static_cast<int32_t>(kept.size());
-    std::map<std::tuple<int32_t, int32_t, int32_t>, int16_t> index;
+    std::map<std::tuple<int32_t, int32_t, int32_t>, int32_t> index;
     std::vector<Point> points;
     std::vector<Face> faces;
     for (const LocalTriangle& t : kept)
         if (auto f = whole_face(t, surfaces, index, points)) faces.push_back(*f);
+    if (points.size() > static_cast<std::size_t>(writers::MESH_INDEX_LIMIT)) return std::nullopt;
     for (const Point& p : points)
         out.mesh.add_vertex(p);
     // Plain faces first, then by surface, so each texture's faces share chunks.

@@ -5,9 +5,12 @@
 // surface: plain (the walker's outfit), a picture (a texture and per-corner
 // coordinates) or a colour (a small texture of one colour).
 //
-// build_part_mesh makes them fit `target` triangles: more are simplified with
+// build_part_mesh brings them near `target` triangles: more are simplified with
 // meshoptimizer, topology-preserving first and, when that stops short, its
-// sloppy simplifier, which always gets there. A simplified face takes the
+// sloppy simplifier. That one may keep more than the target (as near as its
+// grid gets); where it keeps fewer than the fewest (minimum_triangles) it is
+// asked for more, and the part keeps all its triangles when even that fails.
+// The fit (fitting.h) measures what was made. A simplified face takes the
 // surface and the texture mapping of the original triangle nearest its centre,
 // so a face never spreads over two islands of a texture. Then vertices are
 // rounded to whole units (faces that collapse are dropped) and shared between
@@ -20,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,10 +51,16 @@ struct PartMesh {
     int32_t kept_triangles = 0; // after simplifying, before rounding and quads
 };
 
+// A point in whole model units, each coordinate rounded to the nearest.
+writers::Point rounded(Vec3 v);
+
 // The fewest triangles a part with `source` triangles is simplified to.
 int32_t minimum_triangles(int32_t source);
 
-PartMesh build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
-                         const std::vector<Surface>& surfaces);
+// None when the faces kept need more vertices than a mesh file holds
+// (writers::MESH_INDEX_LIMIT): a target far above what any walker fits, or a
+// simplifier that could not get near it.
+std::optional<PartMesh> build_part_mesh(const std::vector<LocalTriangle>& triangles, int32_t target,
+                                        const std::vector<Surface>& surfaces);
 
 } // namespace walkers::import

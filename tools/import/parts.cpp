@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "data_texts.h"
+#include "pose.h"
 
 namespace walkers::import {
 namespace {
@@ -11,16 +13,6 @@ namespace {
 // Weight of area alone against turning, in radians: a part that never turns
 // against its carrier costs its area times this.
 constexpr double STILL = 0.05;
-
-double area(const SourceTriangle& t) {
-    return 0.5 * length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]));
-}
-
-// A node's turn away from its rest orientation at one sample.
-Mat3 turn_from_rest(const SourceScene& scene, const std::vector<Affine>& sample, int32_t node) {
-    const auto n = static_cast<std::size_t>(node);
-    return rotation_part(sample[n].linear) * transpose(rotation_part(scene.nodes[n].global.linear));
-}
 
 double angle_of(const Mat3& r) {
     const double c = (r.m[0][0] + r.m[1][1] + r.m[2][2] - 1) / 2;
@@ -95,7 +87,7 @@ PartPlan plan_parts(const SourceScene& scene, const std::vector<std::vector<Affi
     std::vector<double> areas(nodes, 0);
     std::vector<bool> alive(nodes, false);
     for (const SourceTriangle& t : scene.triangles) {
-        areas[static_cast<std::size_t>(t.owner)] += area(t);
+        areas[static_cast<std::size_t>(t.owner)] += triangle_area(t.corner);
         alive[static_cast<std::size_t>(t.owner)] = true;
     }
     PartPlan plan;
@@ -144,7 +136,7 @@ PartPlan plan_parts(const SourceScene& scene, const std::vector<std::vector<Affi
     plan.pop_count = writers::pop_counts_for(plan.parent);
     const writers::Hierarchy replayed = writers::replay_pop_counts(plan.pop_count);
     if (replayed.parent != plan.parent)
-        throw ImportError("internal error: the pop counts do not give the parts' hierarchy");
+        throw std::logic_error("internal error: the pop counts do not give the parts' hierarchy");
     plan.depth = replayed.deepest_stack;
     return plan;
 }

@@ -10,11 +10,13 @@
 #include <limits>
 #include <memory>
 
+#include "render/texture_table.h"
+
 namespace walkers::import {
 namespace {
 
-constexpr int32_t SMALLEST_SIDE = 2;
-constexpr int32_t LARGEST_SIDE = 256;
+constexpr int32_t SMALLEST_SIDE = 1 << TEXTURE_MIN_SHIFT;
+constexpr int32_t LARGEST_SIDE = 1 << TEXTURE_MAX_SHIFT;
 constexpr int64_t MOST_PIXELS = int64_t{1} << 26;
 constexpr std::size_t MOST_FILE_BYTES = std::size_t{1} << 28;
 

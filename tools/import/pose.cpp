@@ -39,6 +39,12 @@ Affine placement(Vec3 position, Quat rotation, Vec3 scale) {
 
 } // namespace
 
+Mat3 turn_from_rest(const SourceScene& scene, const std::vector<Affine>& placements, int32_t node) {
+    const auto n = static_cast<std::size_t>(node);
+    return rotation_part(placements[n].linear) *
+           transpose(rotation_part(scene.nodes[n].global.linear));
+}
+
 double clip_seconds(const SourceClip* clip) {
     return clip ? clip->duration_ticks / clip->ticks_per_second : 0.0;
 }

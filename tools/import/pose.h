@@ -17,6 +17,10 @@ namespace walkers::import {
 std::vector<Affine> node_placements(const SourceScene& scene, const SourceClip* clip,
                                     double seconds);
 
+// A node's turn away from its rest orientation in `placements` (node_placements
+// at some moment), in the file's axes.
+Mat3 turn_from_rest(const SourceScene& scene, const std::vector<Affine>& placements, int32_t node);
+
 // The clip's length in seconds (0 for none).
 double clip_seconds(const SourceClip* clip);
 

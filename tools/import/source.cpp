@@ -299,7 +299,6 @@ void Reader::read_mesh(const aiMesh& mesh, int32_t node) {
             ++out.non_finite_triangles;
             continue;
         }
-        t.has_uv = uv != nullptr;
         t.material = static_cast<int32_t>(mesh.mMaterialIndex);
         const int32_t bone = heaviest_bone(skin, face);
         t.owner = bone < 0 ? node : skin.bone_node[static_cast<std::size_t>(bone)];
@@ -381,10 +380,6 @@ SourceScene convert(const aiScene& scene, const std::filesystem::path& file,
 }
 
 } // namespace
-
-std::string supported_formats() {
-    return FORMATS;
-}
 
 SourceScene read_model_file(const std::filesystem::path& file) {
     std::error_code ec;

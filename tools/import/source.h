@@ -20,8 +20,8 @@
 // - the animation clips with their channels, and what --list shows.
 // A model holding only the skeleton mesh Assimp makes for a bare skeleton (a
 // BVH clip) keeps no triangles and is marked skeleton_only. Only the common
-// 3D formats' readers are kept (supported_formats); a file Assimp cannot read
-// throws ImportError with Assimp's reason on one line.
+// 3D formats' readers are kept (their extensions are listed in source.cpp); a
+// file Assimp cannot read throws ImportError with Assimp's reason on one line.
 #pragma once
 
 #include <array>
@@ -60,8 +60,7 @@ struct SourceNode {
 
 struct SourceTriangle {
     std::array<Vec3, 3> corner; // rest pose, file world, in the file's winding
-    std::array<Vec2, 3> uv;     // 0..1 across the picture, v down
-    bool has_uv = false;
+    std::array<Vec2, 3> uv;     // 0..1 across the picture, v down; 0 without coordinates
     int32_t material = 0;
     int32_t owner = 0; // node
 };
@@ -131,8 +130,5 @@ SourceScene read_model_file(const std::filesystem::path& file);
 // `hint`: the format's usual extension ("obj", "gltf", ...). Files the model
 // names (textures, .mtl, .bin) cannot be found from memory.
 SourceScene read_model_memory(std::span<const uint8_t> bytes, const std::string& hint);
-
-// The extensions of the formats read, space-separated.
-std::string supported_formats();
 
 } // namespace walkers::import

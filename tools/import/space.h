@@ -41,6 +41,15 @@ inline bool finite(Vec3 v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+// A triangle's normal: it points to the side from which the corners run
+// counter-clockwise (right-handed axes), and its length is twice the area.
+inline Vec3 triangle_normal(const std::array<Vec3, 3>& corner) {
+    return cross(corner[1] - corner[0], corner[2] - corner[0]);
+}
+inline double triangle_area(const std::array<Vec3, 3>& corner) {
+    return 0.5 * length(triangle_normal(corner));
+}
+
 // A 3 x 3 matrix, m[row][column].
 struct Mat3 {
     std::array<std::array<double, 3>, 3> m{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};

@@ -60,8 +60,8 @@ void add_box(SourceScene& scene, const Bone& bone, double size, int32_t material
             SourceTriangle t;
             t.corner = {v[tri[0]], v[tri[1]], v[tri[2]]};
             // Counter-clockwise seen from outside, as the model files wind them.
-            const Vec3 n = cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
-            if (dot(n, t.corner[0] - centre) < 0) std::swap(t.corner[1], t.corner[2]);
+            if (dot(triangle_normal(t.corner), t.corner[0] - centre) < 0)
+                std::swap(t.corner[1], t.corner[2]);
             t.material = material;
             t.owner = bone.from;
             scene.triangles.push_back(t);
@@ -86,7 +86,7 @@ StickFigure add_stick_figure(SourceScene& scene, int32_t max_boxes) {
     SourceMaterial material;
     material.name = "stick figure";
     material.colour = BONE_COLOUR;
-    figure.material = static_cast<int32_t>(scene.materials.size());
+    const auto material_index = static_cast<int32_t>(scene.materials.size());
     scene.materials.push_back(material);
     const double size = skeleton_size(scene);
     int32_t boxes = 0;
@@ -95,7 +95,7 @@ StickFigure add_stick_figure(SourceScene& scene, int32_t max_boxes) {
             figure.skipped.push_back(scene.nodes[static_cast<std::size_t>(bone.to)].name);
             continue;
         }
-        add_box(scene, bone, size, figure.material);
+        add_box(scene, bone, size, material_index);
         ++boxes;
     }
     return figure;

@@ -23,7 +23,6 @@ namespace walkers::import {
 struct StickFigure {
     int32_t bones = 0;                // bones with a length
     std::vector<std::string> skipped; // child joints of the bones left out, shortest last
-    int32_t material = -1;
 };
 
 StickFigure add_stick_figure(SourceScene& scene, int32_t max_boxes);

@@ -6,11 +6,10 @@
 #include "assets/model_file.h"
 #include "assets/section.h"
 #include "bytes.h"
+#include "geometry/matrix.h"
 
 namespace walkers::writers {
 namespace {
-
-constexpr int32_t STACK_LEVELS = 32;
 
 // Where the model stands when loaded; the scene moves it from the first frame on.
 constexpr std::array<double, 4> MODEL_POSITION = {0, 100, 500, 0};
@@ -97,7 +96,7 @@ void animation_keys(SectionText& t, const std::vector<AnimationKey>& keys) {
     t.blank_line();
     t.comment("Per key: steps it lasts, unused, next key (-1: none), its pose, and");
     t.comment("four unused numbers. The last key leads back to key 0: the walk loops.");
-    t.begin("SEC_ANIM_SEEK:", static_cast<int32_t>(keys.size()), "IIIIV");
+    t.begin("SEC_ANIM_SEEK:", static_cast<int32_t>(keys.size()), std::string(ANIMATION_KEY_FORMAT));
     for (std::size_t k = 0; k < keys.size(); ++k)
         t.record({Field::integer(keys[k].steps), Field::integer(0), Field::integer(keys[k].next),
                   Field::integer(keys[k].pose), Field::vector(ZERO, 0)},
@@ -110,7 +109,8 @@ void animation_poses(SectionText& t, const AnimationText& a) {
     t.comment("Poses, one rotation per part in part order: x y z w in degrees, about");
     t.comment("the part's joint and relative to its parent. +x swings a limb forward,");
     t.comment("-x on a lower leg bends the knee, y turns about the vertical.");
-    t.begin("SEC_ANIM_DAT:", static_cast<int32_t>(a.poses.size() * a.part_names.size()), "V");
+    t.begin("SEC_ANIM_DAT:", static_cast<int32_t>(a.poses.size() * a.part_names.size()),
+            std::string(ANIMATION_POSE_FORMAT));
     for (std::size_t q = 0; q < a.poses.size(); ++q) {
         if (a.poses[q].size() != a.part_names.size())
             throw std::runtime_error("a pose does not hold one rotation per part");
@@ -139,8 +139,9 @@ Hierarchy replay_pop_counts(const std::vector<int32_t>& pop_counts) {
     std::vector<int32_t> stack; // whose accumulated matrix each level holds
     int32_t current = -1;
     for (int32_t p = 0; p < static_cast<int32_t>(pop_counts.size()); ++p) {
-        if (stack.size() >= STACK_LEVELS)
-            throw std::runtime_error("the hierarchy needs more than 32 stack levels");
+        if (stack.size() >= MATRIX_STACK_DEPTH)
+            throw std::runtime_error("the hierarchy needs more than " +
+                                     std::to_string(MATRIX_STACK_DEPTH) + " stack levels");
         stack.push_back(current);
         h.parent.push_back(current);
         h.deepest_stack = std::max(h.deepest_stack, static_cast<int32_t>(stack.size()));

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mesh_writer.h"
@@ -50,6 +51,10 @@ struct ModelPartText {
 // `header`: the comment lines that open the file (what it is, who wrote it).
 std::string model_file_text(const std::vector<std::string>& header,
                             const std::vector<ModelPartText>& parts, int32_t* blob_bytes);
+
+// The formats of a key record and of a pose's entry for one part.
+constexpr std::string_view ANIMATION_KEY_FORMAT = "IIIIV";
+constexpr std::string_view ANIMATION_POSE_FORMAT = "V";
 
 struct AnimationKey {
     int32_t steps;

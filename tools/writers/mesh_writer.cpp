@@ -13,9 +13,6 @@ namespace walkers::writers {
 namespace {
 
 constexpr double POSITION_SCALE = 300.0; // the loader multiplies x, z by 300 and y by -300
-constexpr double TEXCOORD_SCALE = 255.0;
-constexpr int32_t INDEX_LIMIT = 32767;    // indices and counts are signed 16-bit
-constexpr int32_t TEXCOORD_LIMIT = 65536; // 256 repeats either way; far beyond any model
 
 void put_float(ByteWriter& out, int32_t value, double scale) {
     const auto f = exact_float(value, scale);
@@ -25,7 +22,7 @@ void put_float(ByteWriter& out, int32_t value, double scale) {
 
 // Writes one chunk: header, payload from `body`, zero padding to a 4-byte multiple.
 template <typename Body> void chunk(ByteWriter& out, int16_t type, std::size_t count, Body body) {
-    if (count > INDEX_LIMIT) throw std::runtime_error("chunk count does not fit 16 bits");
+    if (count > MESH_INDEX_LIMIT) throw std::runtime_error("chunk count does not fit 16 bits");
     const std::size_t start = out.size();
     out.i16(type);
     out.i16(static_cast<int16_t>(count));
@@ -52,7 +49,8 @@ void plain_chunks(ByteWriter& out, int16_t type, const std::vector<std::array<in
 } // namespace
 
 int16_t MeshBuilder::add_vertex(Point p) {
-    if (vertices_.size() >= INDEX_LIMIT) throw std::runtime_error("too many vertices in one mesh");
+    if (vertices_.size() >= MESH_INDEX_LIMIT)
+        throw std::runtime_error("too many vertices in one mesh");
     vertices_.push_back(p);
     return static_cast<int16_t>(vertices_.size() - 1);
 }
@@ -75,9 +73,9 @@ int16_t MeshBuilder::texcoord_index(TexCoord t) {
     const auto same = [t](const TexCoord& o) { return o.u == t.u && o.v == t.v; };
     const auto it = std::find_if(texcoords_.begin(), texcoords_.end(), same);
     if (it != texcoords_.end()) return static_cast<int16_t>(it - texcoords_.begin());
-    if (std::abs(t.u) > TEXCOORD_LIMIT || std::abs(t.v) > TEXCOORD_LIMIT)
+    if (std::abs(t.u) > MESH_TEXCOORD_LIMIT || std::abs(t.v) > MESH_TEXCOORD_LIMIT)
         throw std::runtime_error("texture coordinate beyond 256 repeats");
-    if (texcoords_.size() >= INDEX_LIMIT)
+    if (texcoords_.size() >= MESH_INDEX_LIMIT)
         throw std::runtime_error("too many texture coordinates in one mesh");
     texcoords_.push_back(t);
     return static_cast<int16_t>(texcoords_.size() - 1);
@@ -121,7 +119,7 @@ std::vector<uint8_t> MeshBuilder::serialise() const {
     if (textures_.size() > static_cast<std::size_t>(MESH_MAX_TEXTURE_NAMES))
         throw std::runtime_error("a mesh names at most 64 textures");
     ByteWriter out;
-    out.zeros(8); // file header: two reserved words and the total size, patched below
+    out.zeros(8);            // file header: two reserved words and the total size, patched below
     if (vertices_.empty()) { // a bare joint: the header alone
         out.patch_u32(4, static_cast<uint32_t>(out.size()));
         return out.bytes();
@@ -150,8 +148,8 @@ std::vector<uint8_t> MeshBuilder::serialise() const {
         if (t == 0)
             chunk(out, CHUNK_TEXCOORDS, texcoords_.size(), [&](ByteWriter& w) {
                 for (const TexCoord& c : texcoords_) {
-                    put_float(w, c.u, TEXCOORD_SCALE);
-                    put_float(w, c.v, TEXCOORD_SCALE);
+                    put_float(w, c.u, MESH_TEXCOORD_SCALE);
+                    put_float(w, c.v, MESH_TEXCOORD_SCALE);
                 }
             });
         // Per corner count: vertex indices of every face, then as many texcoord indices.

@@ -33,6 +33,11 @@ namespace walkers::writers {
 // Every mesh file appends four corner texture coordinates when it loads,
 // whatever it uses.
 constexpr int32_t MESH_CORNER_TEXCOORDS = 4;
+// Indices and counts are signed 16-bit: a mesh holds at most this many
+// vertices, texture coordinates and faces of a chunk.
+constexpr int32_t MESH_INDEX_LIMIT = 32767;
+// The largest texture coordinate either way: 256 repeats, far beyond any model.
+constexpr int32_t MESH_TEXCOORD_LIMIT = 65536;
 
 struct Point {
     int32_t x;

@@ -13,10 +13,27 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace walkers::writers {
+
+// The bytes a record of `format` parses into, for formats of numbers only:
+// 4 per I, L and F, 16 per V (a text field's size depends on its text).
+constexpr int32_t fixed_record_bytes(std::string_view format) {
+    int32_t bytes = 0;
+    for (char code : format) {
+        if (code == 'V')
+            bytes += 16;
+        else if (code == 'I' || code == 'L' || code == 'F')
+            bytes += 4;
+        else
+            throw std::logic_error("no fixed size for field code " + std::string(1, code));
+    }
+    return bytes;
+}
 
 // One field of a record: its code and the text of its tokens.
 struct Field {
