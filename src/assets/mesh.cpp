@@ -61,7 +61,6 @@ constexpr std::size_t CHUNK_HEADER_BYTES = 8;
 constexpr std::size_t POSITION_BYTES = 12;
 constexpr std::size_t TEXCOORD_BYTES = 8;
 constexpr std::size_t MESH_MAX_NAME_CHARS = 51;
-constexpr double POSITION_SCALE = 300.0;
 
 // Appended once per mesh; plain faces spread the whole texture over each face.
 constexpr std::array<Vector4, 4> CORNER_TEXCOORDS{{
@@ -204,7 +203,7 @@ void check_stream_chunk(MeshState& mesh, const Chunk& chunk, int32_t present,
 void read_positions(MeshState& mesh, const Chunk& chunk) {
     const int32_t n = records_present(chunk, POSITION_BYTES);
     if (mesh.problems.listening()) {
-        check_stream_chunk(mesh, chunk, n, POSITION_BYTES, 3, POSITION_SCALE, "positions");
+        check_stream_chunk(mesh, chunk, n, POSITION_BYTES, 3, MESH_POSITION_SCALE, "positions");
         if (mesh.positions_seen)
             mesh.problems.warning(chunk_at(chunk),
                                   "a second positions chunk replaces the first: the part covers "
@@ -216,9 +215,9 @@ void read_positions(MeshState& mesh, const Chunk& chunk) {
     mesh.vertices_wanted = n;
     for (int32_t i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * POSITION_BYTES;
-        const Vector4 v{scaled(read_f32le(chunk.payload, at), POSITION_SCALE),
-                        scaled(read_f32le(chunk.payload, at + 4), -POSITION_SCALE),
-                        scaled(read_f32le(chunk.payload, at + 8), POSITION_SCALE), 0};
+        const Vector4 v{scaled(read_f32le(chunk.payload, at), MESH_POSITION_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 4), -MESH_POSITION_SCALE),
+                        scaled(read_f32le(chunk.payload, at + 8), MESH_POSITION_SCALE), 0};
         const int32_t index = append_positions({&v, 1});
         if (index < 0) { // stream full: the range keeps what fitted
             stream_full(mesh, chunk, "position", static_cast<int32_t>(store_positions().size()));

@@ -12,8 +12,6 @@
 namespace walkers::writers {
 namespace {
 
-constexpr double POSITION_SCALE = 300.0; // the loader multiplies x, z by 300 and y by -300
-
 void put_float(ByteWriter& out, int32_t value, double scale) {
     const auto f = exact_float(value, scale);
     if (!f) throw std::runtime_error("no float converts back to " + std::to_string(value));
@@ -126,9 +124,9 @@ std::vector<uint8_t> MeshBuilder::serialise() const {
     }
     chunk(out, CHUNK_POSITIONS, vertices_.size(), [&](ByteWriter& w) {
         for (const Point& p : vertices_) {
-            put_float(w, p.x, POSITION_SCALE);
-            put_float(w, p.y, -POSITION_SCALE);
-            put_float(w, p.z, POSITION_SCALE);
+            put_float(w, p.x, MESH_POSITION_SCALE);
+            put_float(w, p.y, -MESH_POSITION_SCALE);
+            put_float(w, p.z, MESH_POSITION_SCALE);
         }
     });
     plain_chunks(out, CHUNK_TRIANGLES, plain_triangles_);
