@@ -16,10 +16,6 @@ using writers::ModelPartText;
 
 constexpr auto POSE_ENTRY_BYTES = static_cast<int32_t>(sizeof(Vector4));
 
-std::vector<uint8_t> bytes_of(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
 void check_poses(const std::vector<Pose>& poses) {
     // Blends work on raw angles; staying within a quarter turn either way keeps
     // any blend between two poses on the short way round.
@@ -34,8 +30,7 @@ void check_poses(const std::vector<Pose>& poses) {
 std::string model_text(const std::vector<Part>& parts, int32_t* blob_bytes) {
     std::vector<ModelPartText> records;
     for (const Part& part : parts)
-        records.push_back(
-            {part.name, part.file, part.pop_count, part.parent, part.translation, {0, 0, 0}});
+        records.push_back({part.name, part.file, part.pop_count, part.parent, part.translation});
     return writers::model_file_text(
         {"mdt.txt - the walker model, loaded once per walker.",
          "Written by walkers-assetgen: change the generator and run it again."},
@@ -72,9 +67,10 @@ DataFolder build_data_folder(int32_t walkers) {
     check_poses(poses);
     DataFolder folder;
     FileCosts costs{};
-    folder.files.push_back({"mdt.txt", bytes_of(model_text(parts, &costs.model_blob_bytes))});
     folder.files.push_back(
-        {"an.txt", bytes_of(animation_text(poses, parts, &costs.animation_blob_bytes))});
+        writers::text_file("mdt.txt", model_text(parts, &costs.model_blob_bytes)));
+    folder.files.push_back(
+        writers::text_file("an.txt", animation_text(poses, parts, &costs.animation_blob_bytes)));
     const auto pose_count = static_cast<int32_t>(poses.size());
     costs.animation_record_bytes =
         pose_count * KEYFRAME_BYTES + (pose_count + 1) * PART_COUNT * POSE_ENTRY_BYTES;

@@ -96,10 +96,6 @@ std::string texture_file_name(const std::string& prefix, const std::string& text
     return file_name(prefix, text, ".bmp", TEXTURE_NAME_BYTES - 1);
 }
 
-std::vector<uint8_t> bytes_of(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
 const SourceClip* choose_clip(const SourceScene& scene, const std::string& name, int32_t& index) {
     index = -1;
     if (scene.clips.empty()) {
@@ -531,8 +527,7 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
         const int32_t up = result.parts.parent[p];
         const writers::Point base =
             up < 0 ? writers::Point{0, 0, 0} : joints[static_cast<std::size_t>(up)];
-        records.push_back(
-            {name, file, result.parts.pop_count[p], up, minus(joints[p], base), {0, 0, 0}});
+        records.push_back({name, file, result.parts.pop_count[p], up, minus(joints[p], base)});
     }
     add_textures_used(materials, fitted->parts, result.files);
     add_outfits(scene, materials, stick, result.files, notes);
@@ -545,7 +540,7 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
          "Written by walkers-import: import the model again to change it."},
         records, &model_bytes);
     check_blob("mdt.txt", model_bytes);
-    result.files.push_back({"mdt.txt", bytes_of(model)});
+    result.files.push_back(writers::text_file("mdt.txt", model));
 
     const auto part_count = static_cast<int32_t>(result.parts.node.size());
     result.clip = plan_clip(clip, options.fps, samples_room(part_count, options.fps));
@@ -554,7 +549,7 @@ ImportResult import_scene(SourceScene scene, const ImportOptions& options) {
     const std::string animation =
         animation_text(scene, result.parts, result.clip, poses, &animation_bytes);
     check_blob("an.txt", animation_bytes);
-    result.files.push_back({"an.txt", bytes_of(animation)});
+    result.files.push_back(writers::text_file("an.txt", animation));
     note_clip(scene, result.clip,
               measure_strays(scene, clip, result.parts, result.fit, result.clip), result.parts,
               result.fit, options.fps, notes);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace walkers::writers {
@@ -20,6 +21,11 @@ struct DataFile {
     std::string name;
     std::vector<uint8_t> bytes;
 };
+
+// A text file of the folder: the text's characters are its bytes.
+inline DataFile text_file(std::string name, const std::string& text) {
+    return {std::move(name), {text.begin(), text.end()}};
+}
 
 std::string write_file(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 

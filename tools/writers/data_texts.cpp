@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "assets/model_file.h"
 #include "assets/section.h"
 #include "bytes.h"
 #include "geometry/matrix.h"
@@ -18,19 +17,6 @@ constexpr std::array<double, 4> UNIT_SCALE = {1, 1, 1, 0};
 
 std::array<double, 4> vec(Point p) {
     return {double(p.x), double(p.y), double(p.z), 0};
-}
-
-// The bone section's rotation: angle units / 300, each the float the loader's
-// x300 truncates back to the unit.
-Field bone_rotation(Point units) {
-    std::array<float, 4> v{};
-    const int32_t parts[3] = {units.x, units.y, units.z};
-    for (std::size_t k = 0; k < 3; ++k) {
-        const auto f = exact_float(parts[k], BONE_ROTATION_SCALE);
-        if (!f) throw std::runtime_error("no float gives the angle " + std::to_string(parts[k]));
-        v[k] = *f;
-    }
-    return Field::exact_vector(v);
 }
 
 std::string parent_name(const std::vector<ModelPartText>& parts, int32_t parent) {
@@ -77,7 +63,7 @@ void model_bones(SectionText& t, const std::vector<ModelPartText>& parts) {
     t.begin("SEC_M_BORN:", static_cast<int32_t>(parts.size()), "IIVVVV");
     for (const ModelPartText& part : parts)
         t.record({Field::integer(part.pop_count), Field::integer(0),
-                  Field::vector(vec(part.translation), 0), bone_rotation(part.rotation),
+                  Field::vector(vec(part.translation), 0), Field::vector(ZERO, 0),
                   Field::vector(ZERO, 0), Field::vector(ZERO, 0)},
                  part.name + ", child of " + parent_name(parts, part.parent));
     t.end();

@@ -3,8 +3,8 @@
 // model_file_text writes "mdt.txt": a head (the part count, the model placed at
 // (0, 100, 500), unturned, at unit scale; the scene moves it from the first
 // frame on), the object list (one mesh file per part, record i part i) and the
-// bone section (pop count, translation from the parent's joint, rotation in
-// angle units written divided by 300 so the loader's x300 gives them back).
+// bone section (pop count, translation from the parent's joint, and a rest
+// rotation of 0: the walk sets every part's rotation each frame).
 // animation_file_text writes "an.txt": the head, one key record per key and
 // one pose record (degrees) per part of each pose. Both explain the format in
 // comments, and both report the bytes the demo's own parser turns the text
@@ -45,7 +45,6 @@ struct ModelPartText {
     int32_t pop_count;
     int32_t parent;    // -1 for the model
     Point translation; // from the parent's joint, model units
-    Point rotation;    // angle units, 0..1023
 };
 
 // `header`: the comment lines that open the file (what it is, who wrote it).
