@@ -63,7 +63,7 @@ constexpr std::size_t TEXCOORD_BYTES = 8;
 constexpr std::size_t MESH_MAX_NAME_CHARS = 51;
 
 // Appended once per mesh; plain faces spread the whole texture over each face.
-constexpr std::array<Vector4, 4> CORNER_TEXCOORDS{{
+constexpr std::array<Vector4, MESH_CORNER_TEXCOORDS> CORNER_TEXCOORDS{{
     {0, 0, 0, 0},
     {255, 0, 0, 0},
     {255, 255, 0, 0},

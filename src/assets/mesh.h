@@ -33,6 +33,9 @@ constexpr int32_t MESH_MAX_PLAIN_FACES = 256;
 // A position of the file times this is the model's, in model units (y times
 // its negative: the file's y is up, the model's down).
 constexpr double MESH_POSITION_SCALE = 300.0;
+// Every mesh appends this many corner texture coordinates to the stream when
+// it loads, whatever its faces use.
+constexpr int32_t MESH_CORNER_TEXCOORDS = 4;
 // A texture coordinate of the file times this is the stream's: 0..1 in the
 // file spans the texture once, 0..255.
 constexpr double MESH_TEXCOORD_SCALE = 255.0;

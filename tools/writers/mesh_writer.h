@@ -28,11 +28,10 @@
 #include <string>
 #include <vector>
 
+#include "assets/mesh.h"
+
 namespace walkers::writers {
 
-// Every mesh file appends four corner texture coordinates when it loads,
-// whatever it uses.
-constexpr int32_t MESH_CORNER_TEXCOORDS = 4;
 // Indices and counts are signed 16-bit: a mesh holds at most this many
 // vertices, texture coordinates and faces of a chunk.
 constexpr int32_t MESH_INDEX_LIMIT = 32767;
